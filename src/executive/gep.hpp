@@ -1,0 +1,19 @@
+// The executive control-card interpreter: reads one card at a time from MONIN, obeys the
+// executive keywords, and names the next component for the component loop.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace korvex {
+
+void GEP();
+
+// The number behind the keyword of a *SET_NC or *SET_NL card, or -1 when there is none or
+// it is not made of digits alone.
+std::int32_t card_int_param(std::string_view card);
+
+// The start banner that *START prints (until the printers exist it prints nothing).
+void start_banner(std::int32_t width, std::int32_t& page, std::int32_t& lines, std::int32_t monout);
+
+}  // namespace korvex

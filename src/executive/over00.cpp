@@ -1,0 +1,88 @@
+// The main program and the start-up wiring of the component loop. A card's whole journey
+// starts here: the loop hands the turn to GEP, which reads the deck and names components.
+#include "executive/over00.hpp"
+
+#include <sys/resource.h>
+
+#include <new>
+
+#include "executive/component.hpp"
+#include "executive/errors.hpp"
+#include "executive/gep.hpp"
+#include "executive/stop.hpp"
+#include "executive/units.hpp"
+#include "io/console.hpp"
+#include "io/layout.hpp"
+#include "printing/page.hpp"
+#include "storage/storage.hpp"
+
+namespace korvex {
+
+namespace {
+
+// User-mode processor time used by the process so far, in seconds.
+float user_cpu_seconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<float>(usage.ru_utime.tv_sec) + static_cast<float>(usage.ru_utime.tv_usec) * 1.0e-6f;
+}
+
+constexpr const char* elapsed_layout = "('  Elapsed CPU time is ',F0.3,' seconds')";
+
+void run_deck() {
+  init_units();
+  isf_init();
+  init_page();
+  const float t0 = user_cpu_seconds();
+  component_loop();
+  const float t1 = user_cpu_seconds();
+  const float elapsed = t1 - t0;
+  io::out_line(io::format_line(elapsed_layout, {elapsed}));
+  const std::int32_t u = get_unit("MONOUT");
+  write_formatted(u, "(1x)");
+  write_formatted(u, elapsed_layout, {elapsed});
+}
+
+}  // namespace
+
+void install_components() {
+  install_component("GEP", &GEP);
+}
+
+void reset_run_state() {
+  reset_units();
+  reset_isf();
+  reset_components();
+  reset_errors();
+}
+
+int OVER00() {
+  int status = 0;
+  try {
+    try {
+      install_components();
+      run_deck();
+    } catch (const io::IoError& e) {
+      proc_error(e.what());
+    } catch (const io::LayoutError& e) {
+      proc_error(e.what());
+    } catch (const std::bad_alloc&) {
+      proc_error("OVER00: Bad alloc_stat = out of memory");
+    }
+  } catch (const Stop&) {
+    status = 1;
+  } catch (const std::exception& e) {
+    // A failure while a stop was being reported (the listing itself failing, say).
+    io::out_line(std::string(" ") + e.what());
+    status = 1;
+  }
+  try {
+    close_all_units();
+  } catch (const std::exception&) {
+    status = 1;
+  }
+  if (run_failed()) status = 1;
+  return status;
+}
+
+}  // namespace korvex

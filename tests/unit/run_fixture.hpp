@@ -1,0 +1,66 @@
+// A test fixture that runs system routines the way a deck would: in a fresh temporary
+// folder, with the run-wide state reset, the unit table built and the console captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "executive/over00.hpp"
+#include "executive/units.hpp"
+#include "io/console.hpp"
+
+namespace korvex::testing {
+
+class RunFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = std::filesystem::current_path();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("korvex-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+    io::redirect_console(&out_, &err_);
+    reset_run_state();
+    init_units();
+  }
+  void TearDown() override {
+    reset_run_state();
+    io::redirect_console(nullptr, nullptr);
+    std::filesystem::current_path(old_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  // The lines of a file in the run folder (flushing the units first).
+  std::vector<std::string> file_lines(const std::string& name) {
+    flush_all_units();
+    std::vector<std::string> lines;
+    std::ifstream in(dir_ / name);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  static std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  void write_file(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name) << text;
+  }
+
+  std::ostringstream out_;
+  std::ostringstream err_;
+  std::filesystem::path dir_;
+  std::filesystem::path old_;
+  static inline int counter_ = 0;
+};
+
+}  // namespace korvex::testing
