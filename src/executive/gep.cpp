@@ -14,6 +14,7 @@
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
+#include "storage/give.hpp"
 #include "storage/storage.hpp"
 
 namespace korvex {
@@ -123,9 +124,24 @@ void GEP() {
       lines = 0;
     } else if (word == "END") {
       rewind_open_unit(get_unit("MTIST"));
-      set_stream_position(get_unit("MTIST"), 1);
       end_run();
       return;
+    } else if (word == "GIVE") {
+      page = 0;
+      lines = 0;
+      GIVE(get_unit("GIVE"), page, lines, monout);
+    } else if (word == "TAKE") {
+      page = 0;
+      lines = 0;
+      std::int32_t failed = 0;
+      TAKE(get_unit("TAKE"), failed, page, lines, monout);
+      if (failed != 0) {
+        // The run ends normally, but the process reports the failure in its exit status.
+        rewind_open_unit(get_unit("MTIST"));
+        mark_run_failed();
+        end_run();
+        return;
+      }
     } else if (word == "COMMEN" || word == "RUN_NO") {
       write_formatted(monout, "(1X)");
       for (;;) {

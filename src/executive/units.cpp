@@ -32,7 +32,10 @@ struct open_file {
   std::unique_ptr<io::SequentialFile> sequential;
   std::unique_ptr<io::StreamFile> stream;
   std::int64_t position = 1;  // current byte of a stream file
+  std::string side_path;      // side file being written in place of `path`, or empty
 };
+
+std::string side_file_name(const std::string& path) { return path + ".part"; }
 
 unit_table_record g_table;
 std::map<std::int32_t, open_file> g_open;
@@ -112,9 +115,11 @@ void close_unit_number(std::int32_t row) {
   auto it = g_open.find(e.unit);
   if (it != g_open.end()) {
     const std::string path = it->second.path;
+    const std::string side_path = it->second.side_path;
     const bool temporary = it->second.temporary;
     g_open.erase(it);  // closes the file
     if (temporary && !path.empty()) io::remove_file(path);
+    if (!side_path.empty()) io::remove_file(side_path);
   }
   e.open_count = 0;
 }
@@ -271,6 +276,28 @@ bool is_stream_unit(std::int32_t unit) {
   return it != g_open.end() && it->second.stream != nullptr;
 }
 
+void begin_unit_replacement(std::int32_t unit) {
+  open_file& f = open_unit(unit);
+  if (!f.sequential || f.path.empty()) {
+    throw io::IoError("unit " + std::to_string(unit) + " cannot be replaced: not a binary file", 1);
+  }
+  f.side_path = side_file_name(f.path);
+  f.sequential.reset();
+  f.sequential = std::make_unique<io::SequentialFile>(f.side_path, io::OpenMode::replace);
+}
+
+void commit_unit_replacement(std::int32_t unit) {
+  open_file& f = open_unit(unit);
+  if (f.side_path.empty()) return;
+  f.sequential->flush();
+  f.sequential.reset();
+  std::error_code ec;
+  std::filesystem::rename(f.side_path, f.path, ec);
+  if (ec) throw io::IoError("cannot rename " + f.side_path + " to " + f.path + ": " + ec.message(), ec.value());
+  f.side_path.clear();
+  f.sequential = std::make_unique<io::SequentialFile>(f.path, io::OpenMode::append);
+}
+
 void flush_all_units() {
   for (auto& [unit, f] : g_open) {
     try {
@@ -288,6 +315,7 @@ void close_all_units() {
   std::vector<std::string> temporaries;
   for (auto& [unit, f] : g_open) {
     if (f.temporary && !f.path.empty()) temporaries.push_back(f.path);
+    if (!f.side_path.empty()) temporaries.push_back(f.side_path);  // never committed
   }
   g_open.clear();
   for (const std::string& path : temporaries) io::remove_file(path);

@@ -70,6 +70,12 @@ std::int64_t stream_position(std::int32_t unit);
 void set_stream_position(std::int32_t unit, std::int64_t pos);
 // True when the unit number belongs to an open stream-access unit.
 bool is_stream_unit(std::int32_t unit);
+// Kept outputs that must never be left half-written: begin_unit_replacement points an open
+// unformatted sequential output unit at a fresh side file beside its path; commit renames
+// the side file over the path once the content is complete. A stop before the commit
+// removes the side file and leaves the old file as it was.
+void begin_unit_replacement(std::int32_t unit);
+void commit_unit_replacement(std::int32_t unit);
 // Flushes every open file (before a stop or the end of the run).
 void flush_all_units();
 
