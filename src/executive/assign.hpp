@@ -41,11 +41,11 @@ void ASSIGN_FILE(std::string_view name, std::string_view path);
 void print_units(std::int32_t listing);
 // Lists the unit table on unit `listing`, outside the page accounting: title, a warning
 // when the table is not valid, headings and one row record per row in use (open rows with
-// the file name, in pieces broken before a backslash), and a closing one-blank record.
+// the file name, in segments broken before a backslash), and a closing one-blank record.
 void print_unit_tables(std::int32_t listing);
 
-// The last column (1-based) of the next listing piece of a path of trimmed length `length`
-// starting at column `start`, for pieces of `width` columns: the rest when it fits, else
+// The last column (1-based) of the next listing segment of a path of trimmed length `length`
+// starting at column `start`, for segments of `width` columns: the rest when it fits, else
 // the column before the last backslash in the window (not its first column), else the rest.
 std::int32_t path_break(std::string_view text, std::int32_t start, std::int32_t width,
                         std::int32_t length);

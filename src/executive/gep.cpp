@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include "executive/assign.hpp"
+#include "executive/charset.hpp"
 #include "executive/component.hpp"
 #include "executive/errors.hpp"
 #include "executive/progress.hpp"
@@ -177,6 +179,12 @@ void GEP() {
       write_record(monerr, io::free_line({"     Curent value of ncline", get_ncline()}));
     } else if (word == "GET_NL") {
       write_record(monerr, io::free_line({"     Current value of nlpage", get_nlpage()}));
+    } else if (word == "ASSIGN") {
+      assign_card(card);
+    } else if (word == "PRT_UT") {
+      print_units(monout);
+    } else if (word == "PR_LNS") {
+      print_charset_lines(monout);
     } else {
       not_available(keyword);
     }

@@ -6,7 +6,6 @@
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
-#include <numeric>
 #include <string>
 #include <vector>
 

@@ -242,7 +242,7 @@ TEST_F(FieldsRun, NumberListsReadOrdinalsAndReportBadOnes) {
   };
   const std::vector<Case> cases = {
       {"3, 7,1.\n", {3, 7, 1}, 0},
-      {"12\n3.\n", {123}, 0},                      // a number runs on over the card end
+      {"12\n3.\n", {123}, 2},                      // a number runs on over the card end
       {"1 0, 2.\n", {10, 2}, 0},                   // blanks inside a number are skipped
       {"\n   \n5.\n", {5}, 0},                      // blank cards are skipped
       {"4. 9, junk;\n", {4}, 0},                   // the rest of the card after "." is not read
@@ -251,7 +251,8 @@ TEST_F(FieldsRun, NumberListsReadOrdinalsAndReportBadOnes) {
       {"3,,4.\n", {3, 0}, 2},                      // an empty item is the number 0
       {".\n", {0}, 2},
       {"99999999999.\n", {2147483647}, 2},         // too large for 32 bits: refused, not wrapped
-      {"3;4.\n", {3}, 1},
+      {"3;4.\n", {}, 1},                           // 3 was not ended yet
+      {"3,4,;\n", {3, 4}, 1},
   };
   for (const Case& c : cases) {
     const std::int32_t unit = deck(c.deck);
@@ -272,7 +273,7 @@ TEST_F(FieldsRun, RefusedCharacterIsMarkedUnderItsColumn) {
   // Card column 2 is listing column 3, after the carriage control.
   EXPECT_EQ(listing(), "  ^\n  |\n");
 
-  const std::int32_t unit2 = deck("VAR1,     VAR2 # .\n");
+  const std::int32_t unit2 = deck("VAR1,     VAR2 ? .\n");
   const auto names = names20({"VAR1", "VAR2"});
   read_var_list(names, list, 2, 2, count, status, unit2, get_unit("MONOUT"));
   EXPECT_EQ(status, 1);

@@ -26,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The console text of proc_error for a message: header, two one-blank lines, the message in
-// pieces of 80 after a blank, and the empty line of QUIT(0).
+// chunks of 80 after a blank, and the empty line of QUIT(0).
 std::string fatal_console(const std::string& message) {
   std::string s = " * * * * * PROCESSING ERROR - KORVEX stopping\n \n \n";
   for (std::size_t i = 0; i < message.size(); i += 80) s += " " + message.substr(i, 80) + "\n";
