@@ -90,15 +90,23 @@ class RecordIn {
     }
   }
 
+  // Stops unless the record's `size` item bytes lie within the file (sequential: within
+  // the record). For counts no caller's array bounds, before room is made for them.
+  void require_in_file(std::size_t size) {
+    if (stream_) {
+      if (pos_ + 7 + static_cast<std::int64_t>(size) > stream_file(unit_).size()) {
+        fail("end of file inside the record");
+      }
+    } else if (record_.size() - 8 < size) {
+      fail("record shorter than its items");
+    }
+  }
+
   // The next `size` bytes behind the head; a stream unit is left just behind them.
   io::RecordReader body(std::size_t size) {
     std::vector<std::byte> bytes;
     if (stream_) {
       const std::int64_t start = pos_ + 8;
-      // The size is checked before any buffer is made, so a damaged count cannot allocate.
-      if (start - 1 + static_cast<std::int64_t>(size) > stream_file(unit_).size()) {
-        fail("end of file inside the record");
-      }
       bytes.resize(size);
       if (!stream_file(unit_).read(start, bytes)) fail("end of file inside the record");
       set_stream_position(unit_, start + static_cast<std::int64_t>(size));
@@ -305,9 +313,9 @@ void rwrecs(std::string& text, std::int32_t& n, std::int32_t unit, std::int32_t 
     std::int32_t count = 0;
     in.head(itemp, count);
     if (itemp != isf_kind_header) QUIT(5017);
-    // A text takes any length; only a negative count is damage. The body checks the file
-    // holds the characters before it makes room for them.
+    // A text takes any length; only a negative count, or one the file cannot hold, is damage.
     in.check_count(count, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()));
+    in.require_in_file(static_cast<std::size_t>(count));
     text = in.body(static_cast<std::size_t>(count)).text(static_cast<std::size_t>(count));
     n = count;
   }

@@ -198,6 +198,18 @@ TEST_F(IsfRecords, OversizedOrTruncatedRecordStopsCleanly) {
     EXPECT_EQ(stopped.message, c.message);
     EXPECT_EQ(room, std::vector<std::int32_t>(c.room, -1));
   }
+
+  // A string record has no caller's array to bound it: a count the file cannot hold is
+  // refused before room is made for it.
+  std::vector<std::int32_t> head = {isf_kind_header, 2000000000};
+  n = 2;
+  set_stream_position(u, 400);
+  rwreci(head, n, u, 1);
+  set_stream_position(u, 408);
+  std::string text = "kept";
+  auto stopped = stop_of([&] { rwrecs(text, n, u, 0); });
+  EXPECT_EQ(stopped.message, "rwrecs: end of file inside the record (record at byte 408 of unit 1)");
+  EXPECT_EQ(text, "kept");
 }
 
 TEST_F(IsfRecords, WriteCountBeyondTheArrayStops) {
