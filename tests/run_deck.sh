@@ -25,7 +25,8 @@ echo $? >"$work/.status"
 
 mask() {
   sed -E -e 's/(Elapsed CPU time is +)[0-9]*\.[0-9]{3}/\1#.###/' \
-         -e 's/[0-9]{2}-[A-Z][a-z]{2}-[0-9]{4}/DD-Mon-YYYY/g' "$1"
+         -e 's/[0-9]{2}-[A-Z][a-z]{2}-[0-9]{4}/DD-Mon-YYYY/g' \
+         -e 's#Run Date [0-9]{2}/[0-9]{2}/[0-9]{4}#Run Date MM/DD/CCYY#' "$1"
 }
 
 fail=0

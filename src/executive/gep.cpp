@@ -16,6 +16,7 @@
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
+#include "printing/printing.hpp"
 #include "storage/give.hpp"
 #include "storage/storage.hpp"
 
@@ -122,7 +123,7 @@ void GEP() {
       write_formatted(monerr, "(1x)");
       page = -1;
       lines = 1000;
-      start_banner(std::min(get_ncline(), 90), page, lines, monout);
+      pr_banner(0, std::min(get_ncline(), 90), page, lines, monout);
       lines = 0;
     } else if (word == "END") {
       rewind_open_unit(get_unit("MTIST"));
@@ -194,10 +195,3 @@ void GEP() {
 
 }  // namespace korvex
 
-namespace korvex {
-
-void start_banner(std::int32_t, std::int32_t&, std::int32_t&, std::int32_t) {
-  // The start banner comes with the printers; until then *START prints none.
-}
-
-}  // namespace korvex

@@ -13,7 +13,4 @@ void GEP();
 // it is not made of digits alone.
 std::int32_t card_int_param(std::string_view card);
 
-// The start banner that *START prints (until the printers exist it prints nothing).
-void start_banner(std::int32_t width, std::int32_t& page, std::int32_t& lines, std::int32_t monout);
-
 }  // namespace korvex

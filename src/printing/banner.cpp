@@ -27,7 +27,8 @@ std::string& banner_line(int i) { return g_banner[static_cast<std::size_t>(i - 1
 void place(std::string& buf, std::int64_t col, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const std::int64_t c = col + static_cast<std::int64_t>(i);
-    if (c >= 1 && c <= static_cast<std::int64_t>(buf.size())) buf[static_cast<std::size_t>(c - 1)] = text[i];
+    if (c >= 1 && c <= static_cast<std::int64_t>(buf.size()))
+      buf[static_cast<std::size_t>(c - 1)] = text[i];
   }
 }
 

@@ -43,7 +43,8 @@ void set_cell(std::string& entry, const std::string& field, std::int32_t width) 
 void place(std::string& line, std::int64_t col, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const std::int64_t c = col + static_cast<std::int64_t>(i);
-    if (c >= 1 && c <= static_cast<std::int64_t>(line.size())) line[static_cast<std::size_t>(c - 1)] = text[i];
+    if (c >= 1 && c <= static_cast<std::int64_t>(line.size()))
+      line[static_cast<std::size_t>(c - 1)] = text[i];
   }
 }
 
@@ -65,7 +66,8 @@ void pr_column_real(std::span<const float> x, std::int32_t n, std::int32_t min_w
   assert(x.size() >= static_cast<std::size_t>(n) && entries.size() >= static_cast<std::size_t>(n));
   assert(ndig >= 0 && ndig <= 13);
   const std::int32_t decimals = std::clamp(ndig, 0, 13);
-  const std::string layout = io::format_line(R"lay(("(F",I0,".",I0,")"))lay", {field_width, decimals});
+  const std::string layout =
+      io::format_line(R"lay(("(F",I0,".",I0,")"))lay", {field_width, decimals});
   std::vector<std::string> fields;
   fields.reserve(static_cast<std::size_t>(n));
   for (std::int32_t i = 1; i <= n; ++i) {
@@ -73,9 +75,11 @@ void pr_column_real(std::span<const float> x, std::int32_t n, std::int32_t min_w
   }
   const auto tail = static_cast<std::size_t>(decimals + 1);
   const std::string zeros = std::string(".0000000000000").substr(0, tail);
-  whole = std::all_of(fields.begin(), fields.end(), [&](const std::string& f) {
-    return f.compare(f.size() - tail, tail, zeros) == 0;
-  }) ? 1 : 0;
+  whole = std::all_of(
+              fields.begin(), fields.end(),
+              [&](const std::string& f) { return f.compare(f.size() - tail, tail, zeros) == 0; })
+              ? 1
+              : 0;
   if (whole == 1) {
     for (std::string& f : fields) f = std::string(tail, ' ') + f.substr(0, f.size() - tail);
   }
@@ -91,7 +95,8 @@ void pr_column_int(std::span<const std::int32_t> iv, std::int32_t n, std::int32_
   assert(iv.size() >= static_cast<std::size_t>(n) && entries.size() >= static_cast<std::size_t>(n));
   std::vector<std::string> fields;
   fields.reserve(static_cast<std::size_t>(n));
-  for (std::int32_t i = 1; i <= n; ++i) fields.push_back(io::pad(io::format_line("(I20)", {iv[at(i)]}), field_width));
+  for (std::int32_t i = 1; i <= n; ++i)
+    fields.push_back(io::pad(io::format_line("(I20)", {iv[at(i)]}), field_width));
   width = min_width;
   for (const std::string& f : fields) width = std::max(width, text_length(f));
   for (std::int32_t i = 1; i <= n; ++i) set_cell(entries[at(i)], fields[at(i)], width);
@@ -101,10 +106,15 @@ void pr_column_char(std::span<const std::string> text, std::int32_t n, std::int3
                     std::span<std::string> entries, std::int32_t& width) {
   width = 0;
   if (n < 1) return;
-  assert(text.size() >= static_cast<std::size_t>(n) && entries.size() >= static_cast<std::size_t>(n));
+  assert(text.size() >= static_cast<std::size_t>(n) &&
+         entries.size() >= static_cast<std::size_t>(n));
   const std::string layout = io::format_line(R"lay(("(A",I0,")"))lay", {std::max(field, 1)});
   for (std::int32_t i = 1; i <= n; ++i) {
-    const std::string f = io::pad(io::format_line(layout, {text[at(i)]}), field_width);
+    // Names are held at their full length, so (A<field>) copies them left-aligned.
+    const std::string& t = text[at(i)];
+    const std::string full =
+        io::pad(t, std::max(t.size(), static_cast<std::size_t>(std::max(field, 1))));
+    const std::string f = io::pad(io::format_line(layout, {full}), field_width);
     width = std::max(width, static_cast<std::int32_t>(trimmed(f).size()));
     std::string& entry = entries[at(i)];
     entry = io::pad(f, entry.size());
@@ -134,7 +144,8 @@ void pr_column_pct(std::span<const float> x, std::int32_t n, std::int32_t min_wi
 // free characters (or the overflow) are shared over the gaps of the stretchable columns,
 // narrow columns first, the remainder one at a time. Gaps never become negative.
 void pr_column_fit(std::span<table_column> table, std::int32_t ncols) {
-  const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(ncols, 0, static_cast<std::int64_t>(table.size())));
+  const auto count = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(ncols, 0, static_cast<std::int64_t>(table.size())));
   const std::int32_t nc = get_ncline();
   std::int32_t d = 1;
   for (std::size_t i = 0; i < count; ++i) {
@@ -173,7 +184,8 @@ void pr_column_fit(std::span<table_column> table, std::int32_t ncols) {
 // Every table starts on a new page: the pager's lines left are set to 0 before the first
 // row, and every page of the table begins with the caption line.
 void pr_column_captions(std::span<table_column> table, std::int32_t ncols, table_pager& pager) {
-  const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(ncols, 0, static_cast<std::int64_t>(table.size())));
+  const auto count = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(ncols, 0, static_cast<std::int64_t>(table.size())));
   std::string captions(table_line, ' ');
   std::int64_t p = 1;
   for (std::size_t i = 0; i < count; ++i) {
@@ -183,10 +195,17 @@ void pr_column_captions(std::span<table_column> table, std::int32_t ncols, table
     const auto L = static_cast<std::int64_t>(caption.size());
     std::int64_t from = start;
     switch (col.just) {
-      case -1: from = start; break;
-      case 0: from = start + (col.width + 1) / 2 - L / 2; break;
-      case 1: from = start + col.width - L; break;
-      default: proc_error("JUST is invalid");
+      case -1:
+        from = start;
+        break;
+      case 0:
+        from = start + (col.width + 1) / 2 - L / 2;
+        break;
+      case 1:
+        from = start + col.width - L;
+        break;
+      default:
+        proc_error("JUST is invalid");
     }
     place(captions, from, std::string(caption) + " ");
     p = start + col.width;

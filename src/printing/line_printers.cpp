@@ -133,10 +133,17 @@ void pr_line(std::int32_t mode, std::int32_t maxlen, std::string_view text, std:
     const std::int32_t n = p.last - p.first + 1;
     std::int32_t s = 0;
     switch (mode) {
-      case -1: s = 1; break;
-      case 0: s = nc / 2 - n / 2; break;
-      case 1: s = nc - n; break;
-      default: proc_error("error in pr_line; select case default");
+      case -1:
+        s = 1;
+        break;
+      case 0:
+        s = nc / 2 - n / 2;
+        break;
+      case 1:
+        s = nc - n;
+        break;
+      default:
+        proc_error("error in pr_line; select case default");
     }
     if (n <= 0) {  // a break inside a run of blanks before a very long word
       write_formatted(unit, "(1X)");
@@ -162,7 +169,9 @@ void expand_line(std::int32_t mode, std::int32_t maxlen, std::string_view text,
     std::int32_t s = 0;
     std::int32_t w = n;
     switch (mode) {
-      case -1: s = 1; break;
+      case -1:
+        s = 1;
+        break;
       case 0: {
         const std::int32_t m = (maxlen + 1) / 2;
         const std::int32_t h = (n + 1) / 2;
@@ -170,13 +179,17 @@ void expand_line(std::int32_t mode, std::int32_t maxlen, std::string_view text,
         w = maxlen % 2 != 0 ? 2 * h + 1 : 2 * h;
         break;
       }
-      case 1: s = maxlen - n + 1; break;
-      default: proc_error("error in expand_line; select case default");
+      case 1:
+        s = maxlen - n + 1;
+        break;
+      default:
+        proc_error("error in expand_line; select case default");
     }
     if (n <= 0) continue;
     s = std::max(s, 1);
     // The piece stands in a buffer of blanks, so a field wider than the piece shows blanks.
-    std::string piece = io::pad(piece_text(text, p), static_cast<std::size_t>(std::max(w, piece_buffer)));
+    std::string piece =
+        io::pad(piece_text(text, p), static_cast<std::size_t>(std::max(w, piece_buffer)));
     const std::string record = io::format_line(piece_layout(false, s, w, p.broken != 0), {piece});
     buf[i] = io::pad(record, buf[i].size());
   }

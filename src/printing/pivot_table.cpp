@@ -40,12 +40,15 @@ void Pr_indicator(std::span<const std::int32_t> key_lists, std::span<const std::
                   std::int32_t unit) {
   const std::int32_t nc = get_ncline();
   const std::int32_t w = nc - 1;
-  const std::int32_t c = std::max({max_len_trim(var_names, std::max(nvar, 0)),
-                                   max_len_trim(dim_names, std::max(ndim, 0)), 1});
-  const std::string cell_layout = printing_detail::layout_fields("(1X,I14,1X,ANN)").next(c, 2).text();
+  const std::int32_t c = std::max(
+      {max_len_trim(var_names, std::max(nvar, 0)), max_len_trim(dim_names, std::max(ndim, 0)), 1});
+  const std::string cell_layout =
+      printing_detail::layout_fields("(1X,I14,1X,ANN)").next(c, 2).text();
   const auto cell_width = static_cast<std::size_t>(c + 16);
   auto cell = [&](std::int32_t number, const std::string& name) {
-    return io::pad(io::format_line(cell_layout, {number, io::pad(name, std::max(name.size(), static_cast<std::size_t>(c)))}),
+    return io::pad(io::format_line(
+                       cell_layout,
+                       {number, io::pad(name, std::max(name.size(), static_cast<std::size_t>(c)))}),
                    cell_width);
   };
   // Key counts beyond the 99 rows of the key lists are taken as 99.

@@ -81,14 +81,14 @@ void pr_ivector2(std::span<const std::int32_t> order, std::span<const std::int32
                  std::int32_t unit);
 // The numbered name list num(j), names(j) under a one-line title.
 void pr_name_list(std::span<const std::string> names, std::span<const std::int32_t> num,
-                  std::int32_t n, std::string_view title, std::int32_t& page,
-                  std::int32_t& lines, std::int32_t unit);
+                  std::int32_t n, std::string_view title, std::int32_t& page, std::int32_t& lines,
+                  std::int32_t unit);
 // Ordinal num(j), value x(j) (3 decimals) and right-adjusted name, in columns that fill the
 // line; sep non-zero separates the items of a line with "  |".
 void privo(std::span<const float> x, std::span<const std::int32_t> num,
-           std::span<const std::string> names, std::int32_t n, std::int32_t mode,
-           std::int32_t ndig, std::string_view title, std::int32_t& page, std::int32_t& lines,
-           std::int32_t unit, std::int32_t sep = 0);
+           std::span<const std::string> names, std::int32_t n, std::int32_t mode, std::int32_t ndig,
+           std::string_view title, std::int32_t& page, std::int32_t& lines, std::int32_t unit,
+           std::int32_t sep = 0);
 // The line layouts of privo and topten for names(1..n): k items per line, the value-line
 // layout valfmt and, when namefmt is given, the heading layout of names over the items.
 void make_list_formats(std::span<const std::string> names, std::int32_t n, std::int32_t& k,

@@ -50,11 +50,14 @@ void topten(std::span<const float> r, std::int32_t n, std::span<const std::strin
   std::vector<std::int32_t> top = printing_detail::guarded_alloc(
       "dvp: topten: ktop", [&] { return std::vector<std::int32_t>(slots, 0); });
   const std::int32_t c = std::max(max_len_trim(names, std::max(n, 0)), 1);
-  const std::vector<std::string> right_names = printing_detail::guarded_alloc("dvp: topten: names", [&] {
-    std::vector<std::string> v(static_cast<std::size_t>(std::max(n, 0)), std::string(static_cast<std::size_t>(c), ' '));
-    for (std::int32_t j = 1; j <= n; ++j) rjust_text(io::pad(names[at(j)], static_cast<std::size_t>(c)), v[at(j)]);
-    return v;
-  });
+  const std::vector<std::string> right_names =
+      printing_detail::guarded_alloc("dvp: topten: names", [&] {
+        std::vector<std::string> v(static_cast<std::size_t>(std::max(n, 0)),
+                                   std::string(static_cast<std::size_t>(c), ' '));
+        for (std::int32_t j = 1; j <= n; ++j)
+          rjust_text(io::pad(names[at(j)], static_cast<std::size_t>(c)), v[at(j)]);
+        return v;
+      });
   assert(n <= 0 || r.size() > mat_index(n, n));
 
   auto print_heading = [&] { write_formatted(unit, "(A)", {heading}); };
@@ -68,8 +71,9 @@ void topten(std::span<const float> r, std::int32_t n, std::span<const std::strin
   for (std::int32_t a = 1; a <= n; a += k) {
     const std::int32_t b = std::min(a + k - 1, n);
     auto column = [&](std::int32_t i) {
-      return std::span<std::int32_t>(top).subspan(static_cast<std::size_t>(i - a) * static_cast<std::size_t>(kt),
-                                                 static_cast<std::size_t>(kt));
+      return std::span<std::int32_t>(top).subspan(
+          static_cast<std::size_t>(i - a) * static_cast<std::size_t>(kt),
+          static_cast<std::size_t>(kt));
     };
     for (std::int32_t i = a; i <= b; ++i) {
       for (std::int32_t j = 1; j <= n; ++j) v[at(j)] = std::fabs(r[mat_index(j, i)]);

@@ -27,8 +27,8 @@ std::size_t count(std::int32_t n) { return static_cast<std::size_t>(std::max(n, 
 
 // How one printer lays out its blocks.
 struct block_plan {
-  std::int32_t k = 1;         // items per line
-  std::string line_layout;    // the item layout repeated k times
+  std::int32_t k = 1;          // items per line
+  std::string line_layout;     // the item layout repeated k times
   bool wrapped_title = false;  // title through pr_line (else one record, not counted)
   bool separate = false;       // two empty lines before a block that fits on the page
 };
@@ -72,7 +72,8 @@ void print_blocks(std::int32_t n, const block_plan& plan, std::string_view title
     write_formatted(unit, "(1X)");
     for (std::int64_t r = 1; r <= rows; ++r) {
       values.clear();
-      for (std::int64_t q = r; q <= m; q += R) item(static_cast<std::int32_t>(first + q - 1), values);
+      for (std::int64_t q = r; q <= m; q += R)
+        item(static_cast<std::int32_t>(first + q - 1), values);
       write_formatted(unit, plan.line_layout, values);
     }
     const std::int32_t rem = avail - rows;
@@ -144,14 +145,18 @@ void pr_vector(std::span<const float> x, std::span<const std::string> names, std
   plan.wrapped_title = true;
   const value_form form = choose_form(x, n, ndig);
   if (form.fixed(mode) && fits_fixed(x, n, form.d)) {
-    plan.line_layout = layout_fields("(NN(1X,F14.N,1X,ANN))").next(plan.k, 2).next(form.d, 1).next(c, 2).text();
+    plan.line_layout =
+        layout_fields("(NN(1X,F14.N,1X,ANN))").next(plan.k, 2).next(form.d, 1).next(c, 2).text();
   } else {
     plan.line_layout = layout_fields("(NN(1X,1PE14.6,1X,ANN))").next(plan.k, 2).next(c, 2).text();
   }
-  print_blocks(n, plan, title, [&](std::int32_t j, std::vector<io::Value>& v) {
-    v.emplace_back(x[at(j)]);
-    v.emplace_back(cell_names[at(j)]);
-  }, page, lines, unit);
+  print_blocks(
+      n, plan, title,
+      [&](std::int32_t j, std::vector<io::Value>& v) {
+        v.emplace_back(x[at(j)]);
+        v.emplace_back(cell_names[at(j)]);
+      },
+      page, lines, unit);
 }
 
 void pr_ivector(std::span<const std::int32_t> iv, std::span<const std::string> names,
@@ -163,10 +168,13 @@ void pr_ivector(std::span<const std::int32_t> iv, std::span<const std::string> n
   block_plan plan;
   plan.k = std::max(get_ncline() / (c + 16), 1);
   plan.line_layout = layout_fields("(NN(1X,I14,1X,ANN))").next(plan.k, 2).next(c, 2).text();
-  print_blocks(n, plan, title, [&](std::int32_t j, std::vector<io::Value>& v) {
-    v.emplace_back(iv[at(j)]);
-    v.emplace_back(cell_names[at(j)]);
-  }, page, lines, unit);
+  print_blocks(
+      n, plan, title,
+      [&](std::int32_t j, std::vector<io::Value>& v) {
+        v.emplace_back(iv[at(j)]);
+        v.emplace_back(cell_names[at(j)]);
+      },
+      page, lines, unit);
 }
 
 void pr_ivector2(std::span<const std::int32_t> order, std::span<const std::int32_t> iv,
@@ -187,15 +195,18 @@ void pr_ivector2(std::span<const std::int32_t> order, std::span<const std::int32
     const std::string& s = names[at(o)];
     cell_names.push_back(io::pad(s, std::max(s.size(), static_cast<std::size_t>(width))));
   }
-  print_blocks(n, plan, title, [&](std::int32_t j, std::vector<io::Value>& v) {
-    v.emplace_back(iv[at(order[at(j)])]);
-    v.emplace_back(cell_names[at(j)]);
-  }, page, lines, unit);
+  print_blocks(
+      n, plan, title,
+      [&](std::int32_t j, std::vector<io::Value>& v) {
+        v.emplace_back(iv[at(order[at(j)])]);
+        v.emplace_back(cell_names[at(j)]);
+      },
+      page, lines, unit);
 }
 
 void pr_name_list(std::span<const std::string> names, std::span<const std::int32_t> num,
-                  std::int32_t n, std::string_view title, std::int32_t& page,
-                  std::int32_t& lines, std::int32_t unit) {
+                  std::int32_t n, std::string_view title, std::int32_t& page, std::int32_t& lines,
+                  std::int32_t unit) {
   assert(num.size() >= count(n) && names.size() >= count(n));
   const std::int32_t c = name_width(names, n);
   const std::vector<std::string> cell_names = padded_names(names, n, c);
@@ -203,22 +214,26 @@ void pr_name_list(std::span<const std::string> names, std::span<const std::int32
   plan.k = std::max(get_ncline() / (c + 9), 1);
   plan.line_layout = layout_fields("(NN(1X,I6,2X,ANN))").next(plan.k, 2).next(c, 2).text();
   plan.separate = true;
-  print_blocks(n, plan, title, [&](std::int32_t j, std::vector<io::Value>& v) {
-    v.emplace_back(num[at(j)]);
-    v.emplace_back(cell_names[at(j)]);
-  }, page, lines, unit);
+  print_blocks(
+      n, plan, title,
+      [&](std::int32_t j, std::vector<io::Value>& v) {
+        v.emplace_back(num[at(j)]);
+        v.emplace_back(cell_names[at(j)]);
+      },
+      page, lines, unit);
 }
 
 void privo(std::span<const float> x, std::span<const std::int32_t> num,
-           std::span<const std::string> names, std::int32_t n, std::int32_t mode,
-           std::int32_t ndig, std::string_view title, std::int32_t& page, std::int32_t& lines,
-           std::int32_t unit, std::int32_t sep) {
+           std::span<const std::string> names, std::int32_t n, std::int32_t mode, std::int32_t ndig,
+           std::string_view title, std::int32_t& page, std::int32_t& lines, std::int32_t unit,
+           std::int32_t sep) {
   assert(x.size() >= count(n) && num.size() >= count(n) && names.size() >= count(n));
   const std::int32_t c = name_width(names, n);
   // Each name's first c characters, right-adjusted within c columns.
   const auto right_names = printing_detail::guarded_alloc("pr_vector_mod: privo: names", [&] {
     std::vector<std::string> v(count(n), std::string(static_cast<std::size_t>(c), ' '));
-    for (std::int32_t j = 1; j <= n; ++j) rjust_text(io::pad(names[at(j)], static_cast<std::size_t>(c)), v[at(j)]);
+    for (std::int32_t j = 1; j <= n; ++j)
+      rjust_text(io::pad(names[at(j)], static_cast<std::size_t>(c)), v[at(j)]);
     return v;
   });
   block_plan plan;
@@ -230,13 +245,19 @@ void privo(std::span<const float> x, std::span<const std::int32_t> num,
     const std::int32_t nd = decimal_digits(n);
     plan.k = std::max((get_ncline() - 1) / (nd + c + 17), 1);
     plan.line_layout = layout_fields("(NN(1X,INN,1X,1PE14.6,1X,ANN))")
-                           .next(plan.k, 2).next(nd, 2).next(c, 2).text();
+                           .next(plan.k, 2)
+                           .next(nd, 2)
+                           .next(c, 2)
+                           .text();
   }
-  print_blocks(n, plan, title, [&](std::int32_t j, std::vector<io::Value>& v) {
-    v.emplace_back(num[at(j)]);
-    v.emplace_back(x[at(j)]);
-    v.emplace_back(right_names[at(j)]);
-  }, page, lines, unit);
+  print_blocks(
+      n, plan, title,
+      [&](std::int32_t j, std::vector<io::Value>& v) {
+        v.emplace_back(num[at(j)]);
+        v.emplace_back(x[at(j)]);
+        v.emplace_back(right_names[at(j)]);
+      },
+      page, lines, unit);
 }
 
 // Item width d = c + 16 (c + 19 with separators); the spare columns of the line are shared
@@ -253,20 +274,44 @@ void make_list_formats(std::span<const std::string> names, std::int32_t n, std::
   const std::int32_t repeat = sep != 0 ? std::max(k - 1, 1) : k;
   if (sep != 0) {
     valfmt = layout_fields("(TNN,NN(NNX,I3,1X,FNN.N,2X,ANN,'  |'),(NNX,I3,1X,FNN.N,2X,ANN))")
-                 .next(t, 2).next(repeat, 2)
-                 .next(f + 1, 2).next(6, 2).next(3, 1).next(c, 2)
-                 .next(f + 1, 2).next(6, 2).next(3, 1).next(c, 2).text();
+                 .next(t, 2)
+                 .next(repeat, 2)
+                 .next(f + 1, 2)
+                 .next(6, 2)
+                 .next(3, 1)
+                 .next(c, 2)
+                 .next(f + 1, 2)
+                 .next(6, 2)
+                 .next(3, 1)
+                 .next(c, 2)
+                 .text();
   } else {
     valfmt = layout_fields("(TNN,NN(NNX,I3,1X,FNN.N,2X,ANN))")
-                 .next(t, 2).next(repeat, 2).next(f + 1, 2).next(6, 2).next(3, 1).next(c, 2).text();
+                 .next(t, 2)
+                 .next(repeat, 2)
+                 .next(f + 1, 2)
+                 .next(6, 2)
+                 .next(3, 1)
+                 .next(c, 2)
+                 .text();
   }
   if (namefmt == nullptr) return;
   if (sep != 0) {
     *namefmt = layout_fields("(TNN,NN(NNX,I3,2X,ANN,'  |'),(NNX,I3,2X,ANN))")
-                   .next(t, 2).next(repeat, 2).next(f + 8, 2).next(c, 2).next(f + 8, 2).next(c, 2).text();
+                   .next(t, 2)
+                   .next(repeat, 2)
+                   .next(f + 8, 2)
+                   .next(c, 2)
+                   .next(f + 8, 2)
+                   .next(c, 2)
+                   .text();
   } else {
     *namefmt = layout_fields("(TNN,NN(NNX,I3,2X,ANN))")
-                   .next(t, 2).next(repeat, 2).next(f + 8, 2).next(c, 2).text();
+                   .next(t, 2)
+                   .next(repeat, 2)
+                   .next(f + 8, 2)
+                   .next(c, 2)
+                   .text();
   }
 }
 
