@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "executive/assign.hpp"
 #include "executive/charset.hpp"
 #include "executive/component.hpp"
+#include "executive/dprint.hpp"
 #include "executive/errors.hpp"
 #include "executive/progress.hpp"
 #include "executive/units.hpp"
@@ -17,6 +19,7 @@
 #include "io/layout.hpp"
 #include "printing/page.hpp"
 #include "printing/printing.hpp"
+#include "storage/dumps.hpp"
 #include "storage/give.hpp"
 #include "storage/storage.hpp"
 
@@ -180,6 +183,26 @@ void GEP() {
       write_record(monerr, io::free_line({"     Curent value of ncline", get_ncline()}));
     } else if (word == "GET_NL") {
       write_record(monerr, io::free_line({"     Current value of nlpage", get_nlpage()}));
+    } else if (word == "ISFDMP") {
+      page = 0;
+      lines = 0;
+      ISFDMP(page, lines, monout);
+    } else if (word == "DPRINT") {
+      page = 0;
+      lines = 0;
+      std::vector<std::string> names(dprint_max_variables, std::string(20, ' '));
+      std::int32_t nv = 0;
+      std::int32_t nomiss = 0;
+      std::string title(72, ' ');
+      const std::int32_t mtdst = get_unit("MTDST");
+      DPRINT(mtdst, names, nv, nomiss, title, page, lines, monout);
+      DPRINT2(mtdst, names, nv, nomiss, title, page, lines, monout);
+    } else if (word == "ISF_DE") {
+      ISF_DEBUG(page, lines, monout);
+    } else if (word == "STREAM") {
+      stream_dump(get_unit("MTIST"), monout);
+    } else if (word == "PR_ISF") {
+      PR_ISF();
     } else if (word == "ASSIGN") {
       assign_card(card);
     } else if (word == "PRT_UT") {
