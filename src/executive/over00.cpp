@@ -14,6 +14,7 @@
 #include "io/console.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
+#include "storage/gist.hpp"
 #include "storage/storage.hpp"
 
 namespace korvex {
@@ -47,6 +48,7 @@ void run_deck() {
 
 void install_components() {
   install_component("GEP", &GEP);
+  install_component("GIST", &GIST);
 }
 
 void reset_run_state() {
