@@ -15,7 +15,7 @@ namespace {
 std::size_t count(std::int32_t n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 // Debug check that a matrix of order n fits the array.
-bool matrix_fits(std::span<const float> a, std::int32_t n) {
+[[maybe_unused]] bool matrix_fits(std::span<const float> a, std::int32_t n) {
   return n < 1 || a.size() > mat_index(n, n);
 }
 
