@@ -14,6 +14,7 @@
 #include "io/console.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
+#include "factoring/factoring.hpp"
 #include "storage/gist.hpp"
 #include "storage/storage.hpp"
 
@@ -49,6 +50,7 @@ void run_deck() {
 void install_components() {
   install_component("GEP", &GEP);
   install_component("GIST", &GIST);
+  install_component("DVP", &DVP);
 }
 
 void reset_run_state() {
