@@ -21,6 +21,20 @@ void write_page_header(std::int32_t unit, std::int32_t blanks, std::int32_t page
   int_to_text(blanks, std::span<char>(layout.data() + 11, 3));
   write_formatted(unit, layout, {page});
 }
+// Begins a page on the page state's counters: a bare "1" record when the headers are off
+// (negative page number), else the next page's header and an empty line.
+void begin_page(std::int32_t header_blanks) {
+  if (g_page.page < 0) {
+    write_record(g_page.unit, "1");
+    g_page.lines_left = g_page.nlpage - 1;
+  } else {
+    g_page.page += 1;
+    write_page_header(g_page.unit, header_blanks, g_page.page);
+    write_formatted(g_page.unit, "(1X)");
+    g_page.lines_left = g_page.nlpage - 2;
+  }
+}
+
 }  // namespace
 
 void init_page() {
@@ -91,15 +105,7 @@ void PAGER(std::int32_t n, std::int32_t& page, std::int32_t& lines, std::int32_t
     return;
   }
   write_formatted(g_page.unit, "(1X)");
-  if (g_page.page < 0) {
-    write_record(g_page.unit, "1");
-    g_page.lines_left = g_page.nlpage - 1;
-  } else {
-    g_page.page += 1;
-    write_page_header(g_page.unit, g_page.ncline - 16, g_page.page);
-    write_formatted(g_page.unit, "(1X)");
-    g_page.lines_left = g_page.nlpage - 2;
-  }
+  begin_page(g_page.ncline - 16);
   if (n > 0) g_page.lines_left -= n;
   page = g_page.page;
   lines = g_page.lines_left;
@@ -112,15 +118,7 @@ void PAGER(std::int32_t n) {
     for (std::int32_t i = 0; n < 0 && i < magnitude; ++i) write_formatted(g_page.unit, "(1X)");
     return;
   }
-  if (g_page.page < 0) {
-    write_record(g_page.unit, "1");
-    g_page.lines_left = g_page.nlpage - 1;
-  } else {
-    g_page.page += 1;
-    write_page_header(g_page.unit, g_page.ncline - 15, g_page.page);
-    write_formatted(g_page.unit, "(1X)");
-    g_page.lines_left = g_page.nlpage - 2;
-  }
+  begin_page(g_page.ncline - 15);
   if (n > 0) g_page.lines_left -= n;
 }
 
