@@ -14,7 +14,12 @@
 #include "io/console.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
+#include "data_entry/correlation.hpp"
+#include "data_entry/data_entry.hpp"
 #include "factoring/factoring.hpp"
+#include "selection/fast.hpp"
+#include "selection/gyro.hpp"
+#include "selection/selection.hpp"
 #include "storage/gist.hpp"
 #include "storage/storage.hpp"
 
@@ -50,7 +55,15 @@ void run_deck() {
 void install_components() {
   install_component("GEP", &GEP);
   install_component("GIST", &GIST);
+  install_component("COR2", &COR2);
+  install_component("COR3", &COR3);
+  install_component("DAP", &DAP);
   install_component("DVP", &DVP);
+  install_component("FAST", &FAST);
+  install_component("GYRO", &GYRO);
+  install_component("RESTOR", &RESTOR);
+  install_component("SELECT", &SELECT);
+  install_component("SLEEP", &SLEEP);
 }
 
 void reset_run_state() {

@@ -1,0 +1,205 @@
+// COR2, the complete-data correlation component run by *COR2 (it reads no cards): checks the
+// data storage file against IDFILE and MEANS1, totals the cross products of every subject's
+// deviations from the means in double precision with the blocked kernel, and writes STDEV1
+// and CORRM1 (single precision) before printing the matrix under the run title.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "data_entry/active_variables.hpp"
+#include "data_entry/cor_internal.hpp"
+#include "data_entry/cor_kernel.hpp"
+#include "data_entry/correlation.hpp"
+#include "executive/component.hpp"
+#include "executive/errors.hpp"
+#include "executive/positioning.hpp"
+#include "executive/status.hpp"
+#include "executive/units.hpp"
+#include "executive/utilities.hpp"
+#include "io/fixed_text.hpp"
+#include "printing/matrix_printers.hpp"
+#include "printing/page.hpp"
+#include "storage/storage.hpp"
+
+namespace korvex {
+
+namespace {
+
+using cor::at;
+
+// One run of COR2.
+struct cor2_run {
+  std::int32_t monout = 0;
+  std::int32_t mtdst = 0;
+  std::int32_t page = 0;
+  std::int32_t lines = 0;
+  std::vector<std::string> run_title = std::vector<std::string>(cor::title_word_count);
+  std::vector<std::string> file_title = std::vector<std::string>(cor::title_word_count);
+  std::int32_t nv = 0;    // from MEANS1
+  std::int32_t nsub = 0;  // third size word of MEANS1
+  std::int32_t nvx = 0;   // from the data storage file
+  std::vector<float> means = std::vector<float>(cor::max_variables);
+  std::vector<std::string> names;
+  std::vector<float> sd;
+  std::vector<float> r;  // correlations, leading dimension 999
+};
+
+constexpr std::string_view dsf_tag = "Error reading DSF";
+
+// Step 5: the file against the ISF. A title that differs is a warning; so is the variable
+// count in the listing block, but the run then stops, as it cannot pair values with means.
+void check_file_against_isf(cor2_run& run) {
+  bool same = run.nvx == run.nv;
+  for (std::int32_t i = 0; i < cor::title_word_count; ++i) {
+    same = same && io::padded_equal(run.file_title[static_cast<std::size_t>(i)],
+                                    run.run_title[static_cast<std::size_t>(i)]);
+  }
+  if (same) return;
+  PAGER(6, run.page, run.lines, run.monout);
+  write_formatted(run.monout, "(1X)");
+  write_formatted(run.monout, "(1X,'DATA STORAGE FILE DOES NOT CHECK AGAINST ISF')");
+  std::vector<io::Value> words(run.file_title.begin(), run.file_title.end());
+  write_formatted(run.monout, "(1X,12A6)", words);
+  words.assign(run.run_title.begin(), run.run_title.end());
+  write_formatted(run.monout, "(1X,12A6)", words);
+  write_formatted(run.monout, "(1X,\"NVX from DSF:\",I5,\" NV from ISF:\",I5)", {run.nvx, run.nv});
+  if (run.nvx != run.nv) {
+    cor::message_line("DATA FILE AND ISF DISAGREE AS TO THE NUMBER OF VARIABLES", run.page,
+                      run.lines, run.monout);
+    QUIT(10002);
+  }
+}
+
+// Steps 4 to 7: the head of the data storage file, its check and the sizes.
+void read_head(cor2_run& run) {
+  check_io_stat(dsf_tag, cor::read_title_record(run.mtdst, run.file_title));
+  // Record 2 goes over record 1: the title compared is the second copy.
+  check_io_stat(dsf_tag, cor::read_title_record(run.mtdst, run.file_title));
+  std::int32_t missing_flag = 0;
+  check_io_stat(dsf_tag, cor::read_counts_record(run.mtdst, run.nvx, missing_flag));
+  check_file_against_isf(run);
+  if (run.nv < 2 || run.nv > cor::max_variables || run.nsub < 2 || run.nsub > cor::max_subjects) {
+    proc_error("INCONSISTENT INPUT FROM ISF");
+  }
+  run.names.assign(static_cast<std::size_t>(run.nv), std::string(name_length, ' '));
+  check_io_stat(dsf_tag, cor::read_names_record(run.mtdst, run.names, run.nv));
+  skip_to_zero_record(run.mtdst);
+}
+
+[[noreturn]] void refuse_missing_value(std::int32_t subject, std::int32_t variable) {
+  proc_error("*COR2 NEEDS COMPLETE DATA (USE *COR3): SUBJECT " + std::to_string(subject) +
+             " MISSES VARIABLE " + std::to_string(variable));
+}
+
+// Steps 8 to 11 (CR2RDS): the pass over the subjects and the standard deviations and
+// correlations from its totals. Deviations are taken in single precision from the means of
+// MEANS1; their products are exact in double precision and totalled in subject order.
+void correlate(cor2_run& run) {
+  const std::int32_t nv = run.nv;
+  const auto unv = static_cast<std::size_t>(nv);
+  for (std::int32_t k = 1; k <= nv; ++k) {
+    if (std::isnan(run.means[static_cast<std::size_t>(k - 1)])) {
+      proc_error("*COR2 NEEDS COMPLETE DATA (USE *COR3): MEANS1 HAS NO MEAN OF VARIABLE " +
+                 std::to_string(k));
+    }
+  }
+  cor::cross_products totals(nv, nv, true);
+  const std::int32_t capacity = totals.block_capacity();
+  std::vector<double> block(static_cast<std::size_t>(capacity) * unv);
+  std::vector<float> values(unv);
+  std::vector<float> first(unv);
+  std::vector<char> varies(unv, 0);  // a variable whose values are all equal has no spread
+  cor::subject_reader reader(run.mtdst, nv);
+  std::int32_t row = 0;
+  for (std::int32_t s = 1; s <= run.nsub; ++s) {
+    if (!reader.next(values)) proc_error("UNEXPECTED END OF FILE FOUND ON DSF");
+    if (s == 1) first = values;
+    double* x = block.data() + static_cast<std::size_t>(row) * unv;
+    // Branch-free, so that it runs across variables; a NaN is any value unequal to itself.
+    bool missing = false;
+    for (std::size_t k = 0; k < unv; ++k) {
+      const float v = values[k];
+      missing |= v != v;
+      varies[k] |= static_cast<char>(v != first[k]);
+      x[k] = static_cast<double>(v - run.means[k]);
+    }
+    if (missing) {
+      const auto k =
+          std::find_if(values.begin(), values.end(), [](float v) { return std::isnan(v); });
+      refuse_missing_value(s, static_cast<std::int32_t>(k - values.begin() + 1));
+    }
+    if (++row == capacity) {
+      totals.add(block, row);
+      row = 0;
+    }
+  }
+  totals.add(block, row);
+  rewind_unit(run.mtdst);
+
+  const double n = run.nsub;
+  std::vector<double> sd(unv);
+  run.sd.assign(unv, 0.0f);
+  for (std::int32_t j = 1; j <= nv; ++j) {
+    const auto uj = static_cast<std::size_t>(j - 1);
+    sd[uj] = varies[uj] != 0 ? cor::sqrt0(totals(j, j) / n) : 0.0;
+    run.sd[uj] = static_cast<float>(sd[uj]);
+  }
+  run.r.assign(cor::at(nv, nv) + 1, 0.0f);
+  for (std::int32_t j = 1; j <= nv; ++j) {
+    for (std::int32_t k = j + 1; k <= nv; ++k) {
+      const double r = cor::div0(totals(k, j) / n, sd[static_cast<std::size_t>(j - 1)] *
+                                                       sd[static_cast<std::size_t>(k - 1)]);
+      run.r[at(k, j)] = cor::clamp_correlation(r);
+      run.r[at(j, k)] = run.r[at(k, j)];
+    }
+    run.r[at(j, j)] = 1.0f;
+  }
+}
+
+void CR2DRV() {
+  module_start();
+  cor2_run run;
+  run.monout = get_unit("MONOUT");
+  run.mtdst = get_unit("MTDST");
+  rewind_unit(run.mtdst);
+
+  std::int32_t notfound = 0;
+  isf_idfile(0, notfound, run.run_title);
+  isf_not_found("IDFILE", notfound);
+  Kpar kpar{};
+  isf_real_vector("MEANS1", 0, kpar, notfound, run.means);
+  isf_not_found("MEANS1", notfound);
+  run.nv = kpar[1];
+  run.nsub = kpar[0] >= 3 ? kpar[3] : 0;
+  cor::refuse_selection_in_force("COR2");
+
+  read_head(run);
+  correlate(run);
+
+  const active_variables vars = read_active_variables(0);
+  if (vars.names_found) {
+    for (std::int32_t k = 0; k < std::min(vars.numvar, run.nv); ++k) {
+      run.names[static_cast<std::size_t>(k)] = vars.names[static_cast<std::size_t>(k)];
+    }
+  }
+
+  Kpar out{};
+  make_kpar(out, run.nv, 1, 0);
+  isf_real_vector("STDEV1", 1, out, notfound, run.sd);
+  make_kpar(out, run.nv, run.nsub, 0);
+  isf_real_square("CORRM1", 1, out, notfound, run.r, 2);
+
+  std::string title72(72, ' ');
+  words_to_line(run.run_title, title72);
+  run.lines = 0;
+  pr_matrix_tri(run.r, run.names, run.nv, static_cast<std::int32_t>(cor::ld), 1, 3,
+                cor::matrix_title("CORRELATION MATRIX.", title72), run.page, run.lines, run.monout);
+  return_to_gep();
+}
+
+}  // namespace
+
+void COR2() { CR2DRV(); }
+
+}  // namespace korvex

@@ -1,0 +1,328 @@
+// COR3's statistics: one pass over the data storage file that totals, in double precision and
+// subject order, the masked cross products (sums and sums of squares of each variable over
+// the subjects that have its partner, and cross products) and counts the matched N; then
+// the matched means, standard deviations, covariances and correlations, the ISF entries the
+// option card asks for (single precision) and their listings.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data_entry/cor_internal.hpp"
+#include "data_entry/cor_kernel.hpp"
+#include "data_entry/cor_pairwise.hpp"
+#include "executive/positioning.hpp"
+#include "io/record_file.hpp"
+#include "printing/matrix_printers.hpp"
+#include "storage/storage.hpp"
+
+namespace korvex::cor {
+
+namespace {
+
+// Totals of the pass. Row k of sums and squares names the partner whose presence selects
+// the subjects, column j the variable summed.
+struct pass_totals {
+  std::unique_ptr<pair_counts> count;       // P'P, lower: matched N
+  std::unique_ptr<cross_products> sums;     // P'X: sum of x(j) where k is present
+  std::unique_ptr<cross_products> squares;  // P'X^2: sum of x(j)^2 where k is present
+  std::unique_ptr<cross_products> cross;    // X'X, lower: sum of x(j) x(k)
+  std::vector<char> varies;                 // a variable with some spread in its x values
+};
+
+// The statistics in double precision, n x n column by column (element (i, j) at
+// (j-1) * n + i-1) unless packed.
+struct pair_stats {
+  std::int32_t n = 0;
+  std::vector<std::int32_t> count;  // packed: matched N
+  std::vector<double> mean;         // (k, j): mean of x(j) given k
+  std::vector<double> sd;           // (k, j): standard deviation of j given k
+  std::vector<double> cov;          // packed
+  std::vector<double> cor;          // packed
+  double& m(std::int32_t i, std::int32_t j) { return mean[idx(i, j)]; }
+  double& s(std::int32_t i, std::int32_t j) { return sd[idx(i, j)]; }
+  std::size_t idx(std::int32_t i, std::int32_t j) const {
+    return static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n) +
+           static_cast<std::size_t>(i - 1);
+  }
+};
+
+// CR3ACC: one pass over the NSUB subject records.
+pass_totals accumulate(cor3_state& st) {
+  const cor3_options& o = st.options;
+  const std::int32_t nv = st.nv;
+  const auto unv = static_cast<std::size_t>(nv);
+  const bool matched = o.complete == 0;
+  const bool moments = matched && o.need_moments == 1;
+  pass_totals t;
+  if (matched) {
+    t.count = std::make_unique<pair_counts>(nv);
+    t.sums = std::make_unique<cross_products>(nv, nv, false);
+    if (moments) t.squares = std::make_unique<cross_products>(nv, nv, false);
+  }
+  if (o.need_cov == 1) t.cross = std::make_unique<cross_products>(nv, nv, true);
+  // Every product has nv rows, so one block size serves them all.
+  const std::int32_t capacity = cross_products::block_capacity_for(nv);
+  std::vector<double> x(static_cast<std::size_t>(capacity) * unv);
+  std::vector<double> p(matched ? x.size() : 0);
+  std::vector<std::uint8_t> flags(matched ? x.size() : 0);
+  std::vector<double> x2(moments ? x.size() : 0);
+  std::vector<float> values(unv);
+  std::vector<float> first(unv);
+  std::vector<char> seen(unv, 0);
+  t.varies.assign(unv, 0);
+
+  const auto flush = [&](std::int32_t rows) {
+    if (t.count) t.count->add(flags, rows);
+    if (t.sums) t.sums->add(p, x, rows);
+    if (t.squares) t.squares->add(p, x2, rows);
+    if (t.cross) t.cross->add(x, rows);
+  };
+  subject_reader reader(st.mtdst, nv);
+  std::int32_t row = 0;
+  for (std::int32_t s = 1; s <= st.nsub; ++s) {
+    if (!reader.next(values)) {
+      throw io::IoError("COR3: the data storage file ends after " + std::to_string(s - 1) +
+                            " of its " + std::to_string(st.nsub) + " subjects",
+                        1);
+    }
+    const std::size_t base = static_cast<std::size_t>(row) * unv;
+    for (std::size_t k = 0; k < unv; ++k) {
+      const float v = values[k];
+      float xk = 0.0f;
+      bool present = true;
+      if (std::isnan(v)) {
+        if (o.insert_means == 1 && !std::isnan(st.means[k])) {
+          xk = st.means[k] - st.shift[k];
+        } else {
+          present = false;
+        }
+      } else {
+        xk = v - st.shift[k];
+      }
+      // On the complete-data path a missing value counts as a value equal to t.
+      if (present || !matched) {
+        if (seen[k] == 0) {
+          seen[k] = 1;
+          first[k] = xk;
+        } else if (xk != first[k]) {
+          t.varies[k] = 1;
+        }
+      }
+      const double xd = xk;
+      x[base + k] = xd;
+      if (matched) {
+        p[base + k] = present ? 1.0 : 0.0;
+        flags[base + k] = present ? 1 : 0;
+      }
+      if (moments) x2[base + k] = xd * xd;
+    }
+    if (++row == capacity) {
+      flush(row);
+      row = 0;
+    }
+  }
+  flush(row);
+  rewind_unit(st.mtdst);
+  return t;
+}
+
+// CR3MNS, CR3AVG, CR3SDV, CR3COV and CR3COR on the totals. Each diagonal element is divided
+// and rooted once. A variable without spread gets standard deviations, covariances and
+// correlations of exactly 0, which rounding in the totals would otherwise blur.
+pair_stats compute(cor3_state& st, const pass_totals& t) {
+  const cor3_options& o = st.options;
+  const std::int32_t nv = st.nv;
+  const bool matched = o.complete == 0;
+  const auto np = static_cast<std::size_t>(nv) * static_cast<std::size_t>(nv + 1) / 2;
+  pair_stats ps;
+  ps.n = nv;
+  ps.count.assign(np, st.nsub);
+  ps.mean.assign(static_cast<std::size_t>(nv) * static_cast<std::size_t>(nv), 0.0);
+  ps.sd.assign(ps.mean.size(), 0.0);
+  const auto varies = [&](std::int32_t j) {
+    return t.varies[static_cast<std::size_t>(j - 1)] != 0;
+  };
+
+  // Matched N and means (x units).
+  for (std::int32_t j = 1; j <= nv; ++j) {
+    for (std::int32_t k = j; k <= nv; ++k) {
+      if (matched) {
+        const std::int32_t n = (*t.count)(k, j);
+        ps.count[packed(j, k, nv)] = n;
+        ps.m(k, j) = div0((*t.sums)(k, j), n);
+        ps.m(j, k) = div0((*t.sums)(j, k), n);
+      } else {
+        ps.m(k, j) = static_cast<double>(st.means[static_cast<std::size_t>(j - 1)]) -
+                     st.shift[static_cast<std::size_t>(j - 1)];
+        ps.m(j, k) = static_cast<double>(st.means[static_cast<std::size_t>(k - 1)]) -
+                     st.shift[static_cast<std::size_t>(k - 1)];
+      }
+    }
+  }
+  for (std::int32_t k = 1; k <= nv; ++k)
+    st.counts[static_cast<std::size_t>(k - 1)] = ps.count[packed(k, k, nv)];
+
+  // Matched standard deviations: of j over the subjects shared with k.
+  const auto unbias = [&](std::int32_t n) { return sqrt0(div0(n, std::max(n - 1, 0))); };
+  if (matched && o.need_moments == 1) {
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = j; k <= nv; ++k) {
+        const std::int32_t n = ps.count[packed(j, k, nv)];
+        const auto one = [&](std::int32_t row, std::int32_t col) {
+          if (!varies(col)) return 0.0;
+          const double mean_square = div0((*t.squares)(row, col), n);
+          const double mean = ps.m(row, col);
+          double sd = sqrt0(mean_square - mean * mean);
+          if (o.unbiased == 1) sd *= unbias(n);
+          return sd;
+        };
+        ps.s(k, j) = one(k, j);
+        if (k != j) ps.s(j, k) = one(j, k);
+      }
+    }
+  }
+
+  if (o.need_cov == 1) {
+    ps.cov.assign(np, 0.0);
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = j; k <= nv; ++k) {
+        const std::int32_t n = ps.count[packed(j, k, nv)];
+        double c = 0.0;
+        if (n != 0 && varies(j) && varies(k)) {
+          c = div0((*t.cross)(k, j), n) - ps.m(j, k) * ps.m(k, j);
+        }
+        if (o.unbiased == 1) c = div0(n * c, std::max(n - 1, 0));
+        ps.cov[packed(j, k, nv)] = c;
+      }
+    }
+  }
+
+  if (o.compute_cor == 1 && o.need_cov == 1) {
+    if (!matched) {
+      for (std::int32_t j = 1; j <= nv; ++j) {
+        const double sd = sqrt0(ps.cov[packed(j, j, nv)]);
+        for (std::int32_t k = 1; k <= nv; ++k) ps.s(k, j) = sd;
+      }
+    }
+    ps.cor.assign(np, 0.0);
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = j; k <= nv; ++k) {
+        ps.cor[packed(j, k, nv)] = div0(ps.cov[packed(j, k, nv)], ps.s(j, k) * ps.s(k, j));
+      }
+    }
+  }
+  return ps;
+}
+
+// A packed triangle as a full symmetric single-precision matrix with 999 rows.
+template <class T, class U>
+void unpack(const std::vector<U>& tri, std::int32_t nv, std::vector<T>& full) {
+  full.assign(at(nv, nv) + 1, T{});
+  for (std::int32_t j = 1; j <= nv; ++j) {
+    for (std::int32_t k = j; k <= nv; ++k) {
+      const T v = static_cast<T>(tri[packed(j, k, nv)]);
+      full[at(k, j)] = v;
+      full[at(j, k)] = v;
+    }
+  }
+}
+
+// CR3OUT and the outputs of CR3COR, in the order the listing shows them.
+void write_and_print(cor3_state& st, const pair_stats& ps) {
+  const cor3_options& o = st.options;
+  const std::int32_t nv = st.nv;
+  const auto ld999 = static_cast<std::int32_t>(ld);
+  const auto np = static_cast<std::size_t>(nv) * static_cast<std::size_t>(nv + 1) / 2;
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<float> scratch;
+
+  if (o.complete == 0) {
+    std::vector<float> means(at(nv, nv) + 1, 0.0f);
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = 1; k <= nv; ++k) {
+        means[at(k, j)] =
+            static_cast<float>(ps.mean[ps.idx(k, j)] + st.shift[static_cast<std::size_t>(j - 1)]);
+      }
+    }
+    make_kpar(kpar, nv, 1, 0);
+    isf_int_vector("VAREN1", 1, kpar, notfound, st.counts);
+    if (o.save_n == 1) {
+      std::vector<std::int32_t> n(ps.count);
+      make_kpar(kpar, nv, 0, 0);
+      isf_int_square("2SENS1", 1, kpar, notfound, n, 1);
+    }
+    if (o.save_means == 1) {
+      make_kpar(kpar, nv, nv, 0);
+      isf_real_matrix("2MEAN1", 1, kpar, notfound, means);
+    }
+    if (o.print_means == 1) {
+      pr_matrix(means, st.names, st.names, nv, nv, ld999, 1, 3,
+                "MEANS BY MATCHED PAIRS (A COLUMN CONTAINS THE VARIOUS MEANS FOR ONE VARIABLE, "
+                "BASED ON MATCHING SAMPLE SUBSETS)",
+                st.page, st.lines, st.monout);
+    }
+    if (o.print_n == 1) {
+      std::vector<std::int32_t> full;
+      unpack(ps.count, nv, full);
+      pr_imatrix_tri(full, st.names, nv, ld999, "MATCHED N", st.page, st.lines, st.monout);
+    }
+    if (o.need_moments == 1) {
+      std::vector<float> sd(at(nv, nv) + 1, 0.0f);
+      for (std::int32_t j = 1; j <= nv; ++j) {
+        for (std::int32_t k = 1; k <= nv; ++k)
+          sd[at(k, j)] = static_cast<float>(ps.sd[ps.idx(k, j)]);
+      }
+      if (o.save_sd == 1) {
+        make_kpar(kpar, nv, nv, 0);
+        isf_real_matrix("2STDV1", 1, kpar, notfound, sd);
+      }
+      if (o.print_sd == 1) {
+        pr_matrix(sd, st.names, st.names, nv, nv, ld999, 1, 3,
+                  "STANDARD DEVIATIONS BY MATCHED PAIRS (A COLUMN CONTAINS THE VARIOUS STANDARD "
+                  "DEVIATIONS FOR ONE VARIABLE)",
+                  st.page, st.lines, st.monout);
+      }
+    }
+  }
+
+  if (o.need_cov == 1) {
+    if (o.save_cov == 1) {
+      std::vector<float> cov(np);
+      for (std::size_t i = 0; i < np; ++i) cov[i] = static_cast<float>(ps.cov[i]);
+      make_kpar(kpar, nv, 0, 0);
+      isf_real_square("COVAR1", 1, kpar, notfound, cov, 1);
+    }
+    if (o.print_cov == 1) {
+      unpack(ps.cov, nv, scratch);
+      pr_matrix_tri(scratch, st.names, nv, ld999, 1, 3, "COVARIANCE MATRIX", st.page, st.lines,
+                    st.monout, o.first_page);
+    }
+  }
+
+  if (!ps.cor.empty()) {
+    std::vector<float> cor(np);
+    for (std::size_t i = 0; i < np; ++i) cor[i] = clamp_correlation(ps.cor[i]);
+    if (o.save_cor == 1) {
+      make_kpar(kpar, nv, st.nsub, 0);
+      isf_real_square("CORRM1", 1, kpar, notfound, cor, 1);
+    }
+    if (o.print_cor == 1) {
+      unpack(cor, nv, scratch);
+      pr_matrix_tri(scratch, st.names, nv, ld999, 1, 3, "CORRELATION MATRIX", st.page, st.lines,
+                    st.monout, o.first_page);
+    }
+  }
+}
+
+}  // namespace
+
+void cor3_statistics(cor3_state& st) {
+  const pass_totals totals = accumulate(st);
+  const pair_stats stats = compute(st, totals);
+  write_and_print(st, stats);
+}
+
+}  // namespace korvex::cor
