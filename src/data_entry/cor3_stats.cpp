@@ -5,6 +5,7 @@
 // option card asks for (single precision) and their listings.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,9 +70,17 @@ pass_totals accumulate(cor3_state& st) {
   std::vector<std::uint8_t> flags(matched ? x.size() : 0);
   std::vector<double> x2(moments ? x.size() : 0);
   std::vector<float> values(unv);
-  std::vector<float> first(unv);
-  std::vector<char> seen(unv, 0);
-  t.varies.assign(unv, 0);
+  // A missing value: the mean when one is inserted (present), else absent with x = 0.
+  std::vector<float> inserted(unv, 0.0f);
+  std::vector<char> fill(unv, 0);
+  for (std::size_t k = 0; k < unv; ++k) {
+    fill[k] = static_cast<char>(o.insert_means == 1 && !std::isnan(st.means[k]));
+    if (fill[k] != 0) inserted[k] = st.means[k] - st.shift[k];
+  }
+  // The least and greatest x of each variable over the values that count: a variable whose
+  // x values are all equal has no spread.
+  std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
+  std::vector<float> hi(unv, -std::numeric_limits<float>::infinity());
 
   const auto flush = [&](std::int32_t rows) {
     if (t.count) t.count->add(flags, rows);
@@ -88,28 +97,16 @@ pass_totals accumulate(cor3_state& st) {
                         1);
     }
     const std::size_t base = static_cast<std::size_t>(row) * unv;
+    // Without branches, so that it runs across variables.
     for (std::size_t k = 0; k < unv; ++k) {
       const float v = values[k];
-      float xk = 0.0f;
-      bool present = true;
-      if (std::isnan(v)) {
-        if (o.insert_means == 1 && !std::isnan(st.means[k])) {
-          xk = st.means[k] - st.shift[k];
-        } else {
-          present = false;
-        }
-      } else {
-        xk = v - st.shift[k];
-      }
+      const bool missing = v != v;
+      const bool present = !missing || fill[k] != 0;
+      const float xk = !missing ? v - st.shift[k] : inserted[k];
       // On the complete-data path a missing value counts as a value equal to t.
-      if (present || !matched) {
-        if (seen[k] == 0) {
-          seen[k] = 1;
-          first[k] = xk;
-        } else if (xk != first[k]) {
-          t.varies[k] = 1;
-        }
-      }
+      const bool counts = present || !matched;
+      lo[k] = counts ? std::min(lo[k], xk) : lo[k];
+      hi[k] = counts ? std::max(hi[k], xk) : hi[k];
       const double xd = xk;
       x[base + k] = xd;
       if (matched) {
@@ -125,6 +122,8 @@ pass_totals accumulate(cor3_state& st) {
   }
   flush(row);
   rewind_unit(st.mtdst);
+  t.varies.resize(unv);
+  for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
   return t;
 }
 

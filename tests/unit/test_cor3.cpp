@@ -222,6 +222,27 @@ TEST_F(Cor3, VariablesNeverPresentTogetherHaveNoCommonSubjects) {
   expect_square("CORRM1", 3, ref::apart_r, 1e-5);
 }
 
+TEST_F(Cor3, AVariableWithoutSpreadCorrelatesZeroAlsoWithItself) {
+  // A constant 0.7 over 1000 subjects: its total of squares carries rounding that would leave
+  // a spurious positive variance. The correlations of variable 2 must be exactly 0, its
+  // diagonal included.
+  std::vector<float> values;
+  for (int copy = 0; copy < 50; ++copy) {
+    values.insert(values.end(), std::begin(ref::const_data), std::end(ref::const_data));
+  }
+  for (std::size_t s = 0; s < values.size() / 4; ++s) values[4 * s + 1] = 0.7f;
+  values[2 * 4 + 0] = ref::kMissing;  // subject 3 lacks variable 1: the missing-data path
+  const cor_data d = make_data(ref::const_nv, 50 * ref::const_nsub, values);
+  write_all(d);
+  run(card({{2, "1"}, {14, "1"}}));
+  Kpar kpar{};
+  const std::vector<float> r = read_square("CORRM1", kpar);
+  for (std::int32_t k : {1, 3, 4}) EXPECT_EQ(el(r, k, 2), 0.0f) << k;
+  const std::vector<float> sd = read_matrix("2STDV1", kpar);
+  for (std::int32_t k = 1; k <= 4; ++k) EXPECT_EQ(el(sd, k, 2), 0.0f) << k;
+  EXPECT_EQ(listing_with("     2  X2       0.000    0.000").size(), 1u);
+}
+
 TEST_F(Cor3, CompleteDataPaths) {
   // Written without presence flags: complete without reading VAREN1.
   cor_data five = make_data(ref::five_nv, ref::five_nsub, ref::five_data);
