@@ -16,6 +16,7 @@
 #include "printing/page.hpp"
 #include "data_entry/correlation.hpp"
 #include "data_entry/data_entry.hpp"
+#include "factoring/cc5.hpp"
 #include "factoring/factoring.hpp"
 #include "selection/fast.hpp"
 #include "selection/gyro.hpp"
@@ -54,6 +55,7 @@ void run_deck() {
 
 void install_components() {
   install_component("GEP", &GEP);
+  install_component("CC5", &CC5);
   install_component("GIST", &GIST);
   install_component("COR2", &COR2);
   install_component("COR3", &COR3);
