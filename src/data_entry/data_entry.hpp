@@ -33,3 +33,6 @@ void copy_page_settings();
 void reset_data_entry();
 
 }  // namespace korvex
+
+// The correlation components.
+#include "data_entry/correlation.hpp"  // IWYU pragma: export

@@ -19,8 +19,6 @@
 #include "io/layout.hpp"
 #include "printing/page.hpp"
 #include "printing/printing.hpp"
-#include "storage/dumps.hpp"
-#include "storage/give.hpp"
 #include "storage/storage.hpp"
 
 namespace korvex {

@@ -14,14 +14,9 @@
 #include "io/console.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
-#include "data_entry/correlation.hpp"
 #include "data_entry/data_entry.hpp"
-#include "factoring/cc5.hpp"
 #include "factoring/factoring.hpp"
-#include "selection/fast.hpp"
-#include "selection/gyro.hpp"
 #include "selection/selection.hpp"
-#include "storage/gist.hpp"
 #include "storage/storage.hpp"
 
 namespace korvex {

@@ -18,3 +18,6 @@ void DVP();
 void reset_dvp();
 
 }  // namespace korvex
+
+// The key-cluster component.
+#include "factoring/cc5.hpp"  // IWYU pragma: export

@@ -28,3 +28,7 @@ void SLEEP();
 void RESTOR();
 
 }  // namespace korvex
+
+// Rotation and residual matrices.
+#include "selection/gyro.hpp"  // IWYU pragma: export
+#include "selection/fast.hpp"  // IWYU pragma: export

@@ -219,3 +219,9 @@ std::span<const IsfLabelInfo> isf_label_catalogue();
 const IsfLabelInfo* find_isf_label(std::string_view label);
 
 }  // namespace korvex
+
+// The executive operations built on the store: saving and restoring it, its dumps, and the
+// entry decks of GIST with their punched cards.
+#include "storage/give.hpp"  // IWYU pragma: export
+#include "storage/dumps.hpp"  // IWYU pragma: export
+#include "storage/gist.hpp"  // IWYU pragma: export
