@@ -19,6 +19,7 @@
 #include "executive/units.hpp"
 #include "factoring/cc5.hpp"
 #include "printing/page.hpp"
+#include "isf_inputs.hpp"
 #include "run_fixture.hpp"
 #include "storage/storage.hpp"
 
@@ -72,13 +73,7 @@ class Cc5Run : public RunFolder {
     monin_written_ = false;
   }
 
-  void put_title(const std::string& title = "CC5 TEST RUN") {
-    std::vector<std::string> words(12);
-    const std::string t = title + std::string(72, ' ');
-    for (std::size_t i = 0; i < 12; ++i) words[i] = t.substr(6 * i, 6);
-    std::int32_t notfound = 0;
-    isf_idfile(1, notfound, words);
-  }
+  void put_title(const std::string& title = "CC5 TEST RUN") { testing::put_isf_title(title); }
   void put_corr(const Sym& c) {
     std::vector<float> full(static_cast<std::size_t>(isf_matrix_ld) * static_cast<std::size_t>(c.n), 0.0f);
     for (int j = 1; j <= c.n; ++j) {
@@ -101,19 +96,10 @@ class Cc5Run : public RunFolder {
     isf_real_vector("DIAGV1", 1, kpar, notfound, x);
   }
   void put_names(std::vector<std::string> names, std::int32_t numdel = -1) {
-    Kpar kpar{};
-    if (numdel < 0) {
-      kpar = {2, static_cast<std::int32_t>(names.size()), 1};
-    } else {
-      kpar = {3, static_cast<std::int32_t>(names.size()), 1, numdel};
-    }
-    std::int32_t notfound = 0;
-    isf_name_vector("VNAMS1", 1, kpar, notfound, names);
+    testing::put_isf_names(std::move(names), numdel);
   }
   void put_reord(std::vector<std::int32_t> order, std::int32_t numdel) {
-    Kpar kpar{3, static_cast<std::int32_t>(order.size()), 1, numdel};
-    std::int32_t notfound = 0;
-    isf_int_vector("REORD1", 1, kpar, notfound, order);
+    testing::put_isf_reord(std::move(order), numdel);
   }
   void put_clust(const std::vector<std::vector<std::int32_t>>& lists) {
     std::vector<std::int32_t> counts;

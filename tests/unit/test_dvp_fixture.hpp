@@ -17,6 +17,7 @@
 #include "factoring/dvp_internal.hpp"
 #include "factoring/factoring.hpp"
 #include "printing/page.hpp"
+#include "isf_inputs.hpp"
 #include "run_fixture.hpp"
 #include "storage/storage.hpp"
 
@@ -84,27 +85,12 @@ class DvpRun : public RunFolder {
     std::int32_t notfound = 0;
     isf_real_square("CORRM1", 1, kpar, notfound, full, 2);
   }
-  void put_title(const std::string& title = "DVP TEST RUN") {
-    std::vector<std::string> words(12);
-    const std::string t = title + std::string(72, ' ');
-    for (std::size_t i = 0; i < 12; ++i) words[i] = t.substr(6 * i, 6);
-    std::int32_t notfound = 0;
-    isf_idfile(1, notfound, words);
-  }
+  void put_title(const std::string& title = "DVP TEST RUN") { testing::put_isf_title(title); }
   void put_names(std::vector<std::string> names, std::int32_t numdel = -1) {
-    Kpar kpar{};
-    if (numdel < 0) {
-      kpar = {2, static_cast<std::int32_t>(names.size()), 1};
-    } else {
-      kpar = {3, static_cast<std::int32_t>(names.size()), 1, numdel};
-    }
-    std::int32_t notfound = 0;
-    isf_name_vector("VNAMS1", 1, kpar, notfound, names);
+    testing::put_isf_names(std::move(names), numdel);
   }
   void put_reord(std::vector<std::int32_t> order, std::int32_t numdel) {
-    Kpar kpar{3, static_cast<std::int32_t>(order.size()), 1, numdel};
-    std::int32_t notfound = 0;
-    isf_int_vector("REORD1", 1, kpar, notfound, order);
+    testing::put_isf_reord(std::move(order), numdel);
   }
   // The usual inputs: the title and the matrix (no names: DVP generates them).
   void put_inputs(const Corr& c) {

@@ -17,6 +17,7 @@
 #include "executive/errors.hpp"
 #include "executive/stop.hpp"
 #include "printing/page.hpp"
+#include "isf_inputs.hpp"
 #include "run_fixture.hpp"
 #include "storage/storage.hpp"
 
@@ -110,13 +111,7 @@ class GyroRun : public RunFolder {
     monin_written_ = false;
   }
 
-  void put_title(const std::string& title = "ROTATION TEST RUN") {
-    std::vector<std::string> words(12);
-    const std::string t = title + std::string(72, ' ');
-    for (std::size_t i = 0; i < 12; ++i) words[i] = t.substr(6 * i, 6);
-    std::int32_t notfound = 0;
-    isf_idfile(1, notfound, words);
-  }
+  void put_title(const std::string& title = "ROTATION TEST RUN") { testing::put_isf_title(title); }
   void put_matrix(const std::string& label, const Mat& m) {
     std::vector<float> a(static_cast<std::size_t>(isf_matrix_ld) * static_cast<std::size_t>(std::max(1, m.cols)), 0.0f);
     for (int j = 1; j <= m.cols; ++j) {
@@ -138,19 +133,10 @@ class GyroRun : public RunFolder {
     isf_real_square("CORRM1", 1, kpar, notfound, a, 2);
   }
   void put_names(std::vector<std::string> names, std::int32_t numdel = -1) {
-    Kpar kpar{};
-    if (numdel < 0) {
-      kpar = {2, static_cast<std::int32_t>(names.size()), 1};
-    } else {
-      kpar = {3, static_cast<std::int32_t>(names.size()), 1, numdel};
-    }
-    std::int32_t notfound = 0;
-    isf_name_vector("VNAMS1", 1, kpar, notfound, names);
+    testing::put_isf_names(std::move(names), numdel);
   }
   void put_reord(std::vector<std::int32_t> order, std::int32_t numdel) {
-    Kpar kpar{3, static_cast<std::int32_t>(order.size()), 1, numdel};
-    std::int32_t notfound = 0;
-    isf_int_vector("REORD1", 1, kpar, notfound, order);
+    testing::put_isf_reord(std::move(order), numdel);
   }
 
   // Runs a component with the given cards on MONIN. A later run in the same test appends its

@@ -16,6 +16,7 @@
 #include "executive/stop.hpp"
 #include "executive/units.hpp"
 #include "printing/page.hpp"
+#include "isf_inputs.hpp"
 #include "run_fixture.hpp"
 #include "selection/selection.hpp"
 #include "storage/storage.hpp"
@@ -101,13 +102,7 @@ class SelectionTest : public RunFolder {
   }
 
   // ---- writers ------------------------------------------------------------------------
-  void put_title(const std::string& title = "SELECTION TESTS") {
-    std::vector<std::string> words(12);
-    const std::string t = title + std::string(72, ' ');
-    for (std::size_t i = 0; i < 12; ++i) words[i] = t.substr(6 * i, 6);
-    std::int32_t notfound = 0;
-    isf_idfile(1, notfound, words);
-  }
+  void put_title(const std::string& title = "SELECTION TESTS") { testing::put_isf_title(title); }
   void put_corr(const Square& s, std::int32_t numsub = 250, const char* label = "CORRM1") {
     std::vector<float> full(static_cast<std::size_t>(isf_matrix_ld) * static_cast<std::size_t>(std::max(s.n, 1)), 0.0f);
     for (int j = 1; j <= s.n; ++j) {
@@ -118,11 +113,7 @@ class SelectionTest : public RunFolder {
     isf_real_square(label, 1, kpar, notfound, full, 2);
   }
   void put_names(std::vector<std::string> names, std::int32_t numdel = -1) {
-    for (std::string& n : names) n.resize(20, ' ');
-    Kpar kpar{2, static_cast<std::int32_t>(names.size()), 1};
-    if (numdel >= 0) kpar = {3, static_cast<std::int32_t>(names.size()), 1, numdel};
-    std::int32_t notfound = 0;
-    isf_name_vector("VNAMS1", 1, kpar, notfound, names);
+    testing::put_isf_names(std::move(names), numdel);
   }
   static std::vector<std::string> var_names(int n) {
     std::vector<std::string> v;
