@@ -241,36 +241,59 @@ using name_store = std::function<void(std::int32_t index, const std::string& nam
 // numbered form. Every error stops the run.
 std::int32_t DPNROL(const name_store& store, std::int32_t capacity, std::int32_t form,
                     const card_source& cards);
+// The variable sections: names (VARIAB or PART V), then REORDE and REFLEC; leaves the card
+// that follows them in run().card.
 void DPVNAM();
+// The subject section (SUBJEC or PART S) and the "DATA" card.
 void DPSNAM();
 
 // ---- subject records and statistics ---------------------------------------------------------
 
+// Reads the next subject with data from MTXIN1 into var_value and var_present (output order,
+// missing values as NaN, reflected variables negated). Entirely blank record sets are
+// reported and skipped. status 0: a subject was read; 1: clean end of data (after at least
+// two subjects with data); 2: the data ended inside a record set or too early. blank_errors
+// counts the blank numeric fields that are errors (NOMISS 1, or MVAL a digit); each is
+// reported on the listing. A numeric field that is not a number stops the run.
 void DPRSUB(std::int32_t& status, std::int32_t& blank_errors);
+// Settles the current subject's name (subject section, else the A fields closed up, else
+// OBJ and its number); error 1 when its A fields disagree, each disagreement reported.
 void DPCSUB(std::int32_t& error);
+// Adds the subject's values that are not NaN to the counts, extremes and running moments.
 void DPACCU();
+// Means into var_value, deviations (divisor N) into var_sigma, sums into var_sum.
 void DPMSTD();
 // The subject's name from its A field texts: first name with non-name characters removed.
 std::string clean_subject_name(std::string_view first_name);
 
 // ---- data storage file ----------------------------------------------------------------------
 
+// Rewinds MTDST and writes its header: the title twice, the counts, the names, a zero.
 void DPDSFH();
+// Appends the current subject's record: values, name, number, and flags when NOMISS is 0.
 void DPWSUB();
+// Appends the trailer (names, means, deviations, counts), ends the file and rewinds it.
 void DPWONM();
 // Rewinds MTDST and ends it there: the file holds no record.
 void empty_storage_file();
 
 // ---- ISF entries and tables -----------------------------------------------------------------
 
+// Writes IDFILE, IPFILE, VNAMS1, VSUMS1, MEANS1, STDEV1, VAREN1 (NOMISS 0 only), ONAMS1.
 void DPWISF();
+// Prints the statistics table on DAP's pages (a new page first).
 void PSTAT_V2();
+// The two-valued test of every variable, with the shares of its high and low values (-1
+// when not two-valued); all / none tell whether every / no variable passed.
 void DPDICH(bool& all, bool& none, std::vector<unsigned char>& two_valued,
             std::vector<float>& share_high, std::vector<float>& share_low);
+// Prints the subject names read, down the columns of DAP pages.
 void DPPSUB();
 
 // ---- driver ---------------------------------------------------------------------------------
 
+// The component's body: cards, format, names, subject loop, results; returns through
+// return_to_gep or stops the run.
 void DAP2();
 // One line of the parameter echo: name right-justified in 6, the columns, the field as typed.
 void DPPARM(std::string_view text, std::int32_t first, std::int32_t last, std::string_view name);

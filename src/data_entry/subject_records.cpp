@@ -2,6 +2,7 @@
 // the storage plan, entirely blank sets are skipped, numeric fields converted by the fixed-
 // column scanner, blank fields and MVAL codes made missing, values put in output order and
 // reflected; then the subject's name is settled and its values enter the running moments.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -125,8 +126,8 @@ float negate(float x) {
 
 }  // namespace
 
-// Reads the next subject with data; see dap_internal.hpp for the statuses. The subject count
-// is raised once for the subject, the record-set count once per record set read.
+// The subject count is raised once for the subject, the record-set count once per record set
+// read; the end of data takes back what it raised (end_of_data).
 void DPRSUB(std::int32_t& status, std::int32_t& blank_errors) {
   dap_run_state& r = run();
   dap_common_record& c = r.common;

@@ -352,6 +352,38 @@ TEST_F(DapRun, MeansAndDeviationsOfSmallCases) {
   EXPECT_TRUE(listing_has(" 2  VAR2         0  0.000  0        3    0    0"));
 }
 
+// Subjects counted from the data: the counts of IPFILE, MEANS1 and ONAMS1 are those read; the
+// names go to ONAMS1 in records of 100 and to the storage file's trailer in records of 999.
+TEST_F(DapRun, CountedSubjectsSizeTheEntriesAndTrailer) {
+  std::string data;
+  for (int i = 0; i < 1000; ++i) data += " 1 2\n";
+  ASSERT_FALSE(dap(deck("   2     0 1", "(2F2.0)"), data).stopped);
+  Kpar kpar{};
+  reals("MEANS1", kpar);
+  EXPECT_EQ(kpar[3], 1000);
+  std::vector<std::string> words(12);
+  std::int32_t notfound = 0;
+  isf_word_vector("IPFILE", 0, kpar, notfound, words);
+  EXPECT_EQ(kpar[4], 1000);
+  EXPECT_EQ(kpar[6], 1000);
+  std::vector<std::string> subjects(100);
+  SNFILE("ONAMS1", 0, kpar, notfound, subjects, 1);
+  EXPECT_EQ((std::vector<std::int32_t>(kpar.begin(), kpar.begin() + 4)), (std::vector<std::int32_t>{3, 1, 1000, 100}));
+  for (int k = 0; k < 10; ++k) SNFILE("ONAMS1", 0, kpar, notfound, subjects, 2);
+  EXPECT_EQ(subjects[99], "OBJ001000           ");
+
+  std::vector<io::RecordReader> rec = dsf();
+  ASSERT_EQ(rec.size(), 5u + 1000u + 9u);
+  io::RecordReader& first = rec[1007];  // after the subjects, the zero and the dimensions
+  EXPECT_EQ(first.i32(), 2);
+  EXPECT_EQ(first.i32(), 999);
+  io::RecordReader& second = rec[1008];
+  EXPECT_EQ(second.i32(), 2);
+  EXPECT_EQ(second.i32(), 1);
+  EXPECT_EQ(second.text(20), "OBJ001000           ");
+  EXPECT_EQ(rec[1009].size(), 4u);
+}
+
 // ---- data errors --------------------------------------------------------------------------
 
 TEST_F(DapRun, DataErrorsEmptyTheStorageFileAfterTheTable) {

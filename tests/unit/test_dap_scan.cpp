@@ -62,7 +62,7 @@ TEST(DapFieldScan, PlainScanAgreesWithTheEngineBitForBit) {
   std::mt19937 rng(20240613);
   const std::string alphabet = "0123456789012345678901234567890123456789  .+-";
   int scanned = 0;
-  for (int n = 0; n < 200000; ++n) {
+  for (int n = 0; n < 100000; ++n) {
     const std::size_t w = 1 + rng() % 12;
     std::string field(w, ' ');
     for (char& ch : field) ch = alphabet[rng() % alphabet.size()];
@@ -79,13 +79,13 @@ TEST(DapFieldScan, PlainScanAgreesWithTheEngineBitForBit) {
     float v = 0.0f;
     ASSERT_EQ(read_fixed_field(field, d, layout_for(w, d), v), ok) << "\"" << field << "\"";
   }
-  EXPECT_GT(scanned, 50000);  // the sweep exercised the plain path, not only the engine
+  EXPECT_GT(scanned, 25000);  // the sweep exercised the plain path, not only the engine
 }
 
 // Values with many significant digits near the rounding boundaries of single precision.
 TEST(DapFieldScan, LongValuesRoundLikeTheEngine) {
   std::mt19937_64 rng(7);
-  for (int n = 0; n < 100000; ++n) {
+  for (int n = 0; n < 50000; ++n) {
     const std::uint64_t m = rng() % 1000000000000000ULL;
     const int k = static_cast<int>(rng() % 9);
     std::string digits = std::to_string(m);
