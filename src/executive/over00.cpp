@@ -44,6 +44,9 @@ void run_deck() {
   const std::int32_t u = get_unit("MONOUT");
   write_formatted(u, "(1x)");
   write_formatted(u, elapsed_layout, {elapsed});
+  // Every output must reach the disk before the run may report success.
+  flush_all_units();
+  keep_all_unit_output();
 }
 
 }  // namespace
@@ -92,7 +95,8 @@ int OVER00() {
   }
   try {
     close_all_units();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    io::out_line(std::string(" ") + e.what());
     status = 1;
   }
   if (run_failed()) status = 1;

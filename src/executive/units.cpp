@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "executive/errors.hpp"
 #include "io/console.hpp"
+#include "io/fault_injection.hpp"
 #include "io/fixed_text.hpp"
 #include "printing/page.hpp"
 
@@ -27,12 +29,14 @@ struct unit_table_record {
 struct open_file {
   std::string path;           // trimmed; empty for a console stream
   bool temporary = false;
+  bool output = false;
   int console = -1;           // 0 standard error, 5 standard input, 6 standard output
   std::unique_ptr<io::TextFile> text;
   std::unique_ptr<io::SequentialFile> sequential;
   std::unique_ptr<io::StreamFile> stream;
   std::int64_t position = 1;  // current byte of a stream file
   std::string side_path;      // side file being written in place of `path`, or empty
+  std::int64_t kept_end = -1; // kept text output: the size a stop cuts it back to; else -1
 };
 
 std::string side_file_name(const std::string& path) { return path + ".part"; }
@@ -85,6 +89,7 @@ void open_unit_number(std::int32_t row) {
   open_file f;
   f.path = path;
   f.temporary = e.type == type_temporary;
+  f.output = e.type == type_output;
   if (path.empty()) {
     if (e.unit != 0 && e.unit != 5 && e.unit != 6) {
       proc_error("open_unit_number: open statement failed; unit= " + e.name + " iostatus= " +
@@ -95,6 +100,7 @@ void open_unit_number(std::int32_t row) {
     try {
       if (e.form == form_formatted) {
         f.text = std::make_unique<io::TextFile>(path, mode);
+        if (e.type == type_output && mode == io::OpenMode::append) f.kept_end = f.text->size();
       } else if (e.access == access_sequential) {
         f.sequential = std::make_unique<io::SequentialFile>(path, mode);
       } else {
@@ -114,6 +120,12 @@ void close_unit_number(std::int32_t row) {
   if (e.type != type_input && e.type != type_output && e.type != type_temporary) QUIT(5501);
   auto it = g_open.find(e.unit);
   if (it != g_open.end()) {
+    // An output's last lines must reach the disk or stop the run: a failure while the file
+    // closes would otherwise be lost.
+    if (e.type == type_output) {
+      if (it->second.text) it->second.text->flush();
+      if (it->second.sequential) it->second.sequential->flush();
+    }
     const std::string path = it->second.path;
     const std::string side_path = it->second.side_path;
     const bool temporary = it->second.temporary;
@@ -208,6 +220,7 @@ void release_component_units() {
     if (e.duration != duration_component) continue;
     while (g_table.rows[i].open_count > 0) release_unit(e.unit);
   }
+  keep_all_unit_output();  // the component is complete
 }
 
 std::int32_t free_unit_number() {
@@ -292,38 +305,84 @@ void commit_unit_replacement(std::int32_t unit) {
   f.sequential->flush();
   f.sequential.reset();
   std::error_code ec;
-  std::filesystem::rename(f.side_path, f.path, ec);
+  if (io::injected_failure(io::FileOp::rename, f.path)) ec = std::make_error_code(std::errc::io_error);
+  if (!ec) std::filesystem::rename(f.side_path, f.path, ec);
   if (ec) throw io::IoError("cannot rename " + f.side_path + " to " + f.path + ": " + ec.message(), ec.value());
   f.side_path.clear();
   f.sequential = std::make_unique<io::SequentialFile>(f.path, io::OpenMode::append);
 }
 
-void flush_all_units() {
+void keep_unit_output(std::int32_t unit) {
+  open_file& f = open_unit(unit);
+  if (f.kept_end >= 0) f.kept_end = f.text->size();
+}
+
+void keep_all_unit_output() {
   for (auto& [unit, f] : g_open) {
+    if (f.kept_end >= 0) f.kept_end = f.text->size();
+  }
+}
+
+namespace {
+
+// Flushes the open files (only the outputs when outputs_only); throws the first IoError
+// after trying them all.
+void flush_units(bool outputs_only) {
+  std::optional<io::IoError> first;
+  for (auto& [unit, f] : g_open) {
+    if (outputs_only && !f.output) continue;
     try {
       if (f.text) f.text->flush();
       if (f.sequential) f.sequential->flush();
       if (f.stream) f.stream->flush();
-    } catch (const io::IoError&) {
-      // the run is ending; a file that cannot be flushed has reported nothing more to do
+    } catch (const io::IoError& e) {
+      if (!first) first = e;
     }
   }
+  if (first) throw *first;
 }
 
+}  // namespace
+
+void flush_all_units() { flush_units(false); }
+
 void close_all_units() {
-  flush_all_units();
+  std::optional<io::IoError> first;
+  const auto attempt = [&first](auto&& step) {
+    try {
+      step();
+    } catch (const io::IoError& e) {
+      if (!first) first = e;
+    }
+  };
+  attempt([] { flush_units(true); });  // inputs and temporaries hold nothing to keep
   std::vector<std::string> temporaries;
+  std::vector<std::pair<std::string, std::int64_t>> cuts;
   for (auto& [unit, f] : g_open) {
     if (f.temporary && !f.path.empty()) temporaries.push_back(f.path);
     if (!f.side_path.empty()) temporaries.push_back(f.side_path);  // never committed
+    if (f.kept_end >= 0) cuts.emplace_back(f.path, f.kept_end);
   }
   g_open.clear();
-  for (const std::string& path : temporaries) io::remove_file(path);
+  for (const auto& cut : cuts) {
+    attempt([&path = cut.first, size = cut.second] {
+      std::error_code ec;
+      if (std::filesystem::file_size(path, ec) == static_cast<std::uintmax_t>(size) || ec) return;
+      std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size), ec);
+      if (ec) throw io::IoError("cannot cut " + path + " back: " + ec.message(), ec.value());
+    });
+  }
+  for (const std::string& path : temporaries) attempt([&path] { io::remove_file(path); });
   for (std::int32_t i = 0; i < g_table.count; ++i) g_table.rows[i].open_count = 0;
+  if (first) throw *first;
 }
 
 void reset_units() {
-  close_all_units();
+  try {
+    close_all_units();
+  } catch (const io::IoError&) {
+    // a test that made the files fail starts afresh all the same
+  }
   g_table = unit_table_record{};
 }
 

@@ -76,11 +76,19 @@ bool is_stream_unit(std::int32_t unit);
 // removes the side file and leaves the old file as it was.
 void begin_unit_replacement(std::int32_t unit);
 void commit_unit_replacement(std::int32_t unit);
-// Flushes every open file (before a stop or the end of the run).
+// Kept text outputs (every formatted output file but the listing: MONPUN, CORR.TXT,
+// CORRESID ...) are never left with the half of what a component was writing: a stop cuts
+// each one back to its last keep point, which is where the file ended when it was opened,
+// when the last component returned, or when keep_unit_output last named it.
+void keep_unit_output(std::int32_t unit);
+void keep_all_unit_output();
+// Flushes every open file; throws the first IoError after trying them all.
 void flush_all_units();
 
-// Closes every open unit at the end of the process (normal end or stop); temporary files
-// are deleted so the same deck can run again in the same folder.
+// Closes every open unit at the end of the process (normal end or stop): kept text outputs
+// are cut back to their keep points, side files of unfinished replacements and temporary
+// files are deleted, so the same deck can run again in the same folder. Throws the first
+// IoError after it has closed and removed everything it could.
 void close_all_units();
 // Empties the table and closes its files (tests).
 void reset_units();

@@ -48,6 +48,7 @@ namespace layout_detail {
 
 inline constexpr int kMaxWidth = 100000;           // widths, counts, columns, decimals
 inline constexpr std::size_t kMaxRecord = 1000000;  // columns one output record may reach
+inline constexpr std::size_t kMaxRecords = 1000000;  // records one write may make
 // Items executed in a row without using a value; past this the layout is taken to loop.
 inline constexpr std::size_t kMaxIdleSteps = 1000000;
 inline constexpr int kMaxDepth = 50;  // nesting of parentheses

@@ -242,7 +242,10 @@ class Writer {
       }
       case Op::tab: move_to(static_cast<std::size_t>(node.width) - 1); return true;
       case Op::slash:
-        for (long r = 0; r < node.repeat; ++r) end_record();
+        for (long r = 0; r < node.repeat; ++r) {
+          if (r > 0) step();
+          end_record();
+        }
         return true;
       case Op::colon: return values_left();
       case Op::scale: scale_ = node.width; return true;
@@ -261,6 +264,9 @@ class Writer {
 
   // Ends the current record, writing pending blanks, and starts a new one.
   void end_record() {
+    if (records_.size() >= kMaxRecords) {
+      fail(layout_, "more than " + std::to_string(kMaxRecords) + " records");
+    }
     settle();
     records_.push_back(std::move(rec_));
     rec_.clear();

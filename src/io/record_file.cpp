@@ -4,6 +4,8 @@
 // depends on the host byte order or on the locale.
 #include "io/record_file.hpp"
 
+#include "io/fault_injection.hpp"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -26,6 +28,11 @@ constexpr std::int64_t kStreamLimit = std::numeric_limits<std::int32_t>::max();
   std::string message = what + " " + path;
   if (err != 0) message += ": " + std::string(std::strerror(err));
   throw IoError(message, err != 0 ? err : 1);
+}
+
+// A failure that a test injected for this call, reported as the system would report EIO.
+void check_injected(FileOp op, const char* what, const std::string& path) {
+  if (injected_failure(op, path)) fail(what, path, EIO);
 }
 
 [[noreturn]] void damaged(long long offset, const std::string& path, const std::string& why) {
@@ -78,6 +85,7 @@ struct Opened {
 // end); otherwise append opens the file for update, creating it when missing. Directories
 // are refused here because "rb" would accept them and fail only on the first read.
 Opened open_file(const std::string& path, OpenMode mode, bool append_stream) {
+  check_injected(FileOp::open, "cannot open", path);
   std::FILE* f = nullptr;
   switch (mode) {
     case OpenMode::read:
@@ -145,6 +153,7 @@ void TextFile::start_reading() {
 }
 
 void TextFile::write_line(std::string_view record) {
+  check_injected(FileOp::write, "cannot write to", path_);
   if (!writing_) start_writing();
   if (!record.empty() && std::fwrite(record.data(), 1, record.size(), f_) != record.size()) {
     fail("cannot write to", path_, errno);
@@ -153,6 +162,7 @@ void TextFile::write_line(std::string_view record) {
 }
 
 bool TextFile::read_line(std::string& record) {
+  check_injected(FileOp::read, "cannot read", path_);
   if (writing_) start_reading();
   record.clear();
   int c = std::getc(f_);
@@ -177,7 +187,13 @@ void TextFile::rewind() {
 }
 
 void TextFile::flush() {
+  check_injected(FileOp::flush, "cannot write to", path_);
   if (std::fflush(f_) != 0) fail("cannot write to", path_, errno);
+}
+
+std::int64_t TextFile::size() {
+  flush();
+  return size_of(f_, path_);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -306,6 +322,7 @@ void SequentialFile::write(std::span<const std::byte> record) {
   if (record.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     throw IoError("record of " + std::to_string(record.size()) + " bytes is too long for " + path_, 1);
   }
+  check_injected(FileOp::write, "cannot write a record to", path_);
   if (last_ != Last::write) {
     seek(pos_);
     last_ = Last::write;
@@ -336,6 +353,7 @@ void SequentialFile::write(std::span<const std::byte> record) {
 // Validates the whole frame against the bytes actually present before allocating the
 // record, so a damaged count can never cause a huge allocation or a read past the end.
 int SequentialFile::read(std::vector<std::byte>& out) {
+  check_injected(FileOp::read, "cannot read", path_);
   if (last_ != Last::read) {
     seek(pos_);
     last_ = Last::read;
@@ -433,6 +451,7 @@ void SequentialFile::backspace() {
 }
 
 void SequentialFile::flush() {
+  check_injected(FileOp::flush, "cannot write to", path_);
   if (std::fflush(f_) != 0) fail("cannot write to", path_, errno);
 }
 
@@ -459,6 +478,7 @@ void StreamFile::write(std::int64_t pos, std::span<const std::byte> bytes) {
                   1);
   }
   if (bytes.empty()) return;
+  check_injected(FileOp::write, "cannot write to", path_);
   if (::fseeko(f_, static_cast<off_t>(pos - 1), SEEK_SET) != 0) fail("cannot position", path_, errno);
   if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) fail("cannot write to", path_, errno);
 }
@@ -467,6 +487,7 @@ bool StreamFile::read(std::int64_t pos, std::span<std::byte> bytes) {
   if (pos < 1) {
     throw IoError("position " + std::to_string(pos) + " is before the start of " + path_, 1);
   }
+  check_injected(FileOp::read, "cannot read", path_);
   const std::int64_t have = size();
   if (pos - 1 > have || static_cast<std::uint64_t>(have - (pos - 1)) < bytes.size()) return false;
   if (bytes.empty()) return true;
@@ -484,6 +505,7 @@ std::int64_t StreamFile::size() {
 }
 
 void StreamFile::flush() {
+  check_injected(FileOp::flush, "cannot write to", path_);
   if (std::fflush(f_) != 0) fail("cannot write to", path_, errno);
 }
 

@@ -47,6 +47,8 @@ class TextFile {
   bool read_line(std::string& record);
   void rewind();
   void flush();
+  // Bytes in the file, after the lines written so far have been flushed.
+  std::int64_t size();
   const std::string& path() const { return path_; }
 
  private:

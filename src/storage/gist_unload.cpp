@@ -359,8 +359,8 @@ void UNLOAD(GistRun& run) {
   const std::string words[] = {slot.substr(0, 6), slot.substr(6, 6)};
   GSTHDR(run, "OUTPUT", words, "");
   punch_data(run, plan, e);
-  // The package is complete: a later stop must not leave it half on disk.
-  flush_all_units();
+  // The package is complete: a later stop must not take it back off the disk.
+  keep_unit_output(run.monpun);
 }
 
 }  // namespace korvex::gist

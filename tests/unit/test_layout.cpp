@@ -305,6 +305,10 @@ TEST(LayoutWriteErrors, RunawayLayoutsAreRefused) {
   EXPECT_THROW(write("(1000000(1000000(/)),I1)", {1}), LayoutError);
   EXPECT_THROW(write("(1000000000(1000000000()),I1)", {1}), LayoutError);
   EXPECT_THROW(write("(100000(100000X),I1)", {1}), LayoutError);
+  // A repeated slash steps like a repeated group; no write makes more than a million records.
+  EXPECT_THROW(write("(44444444/,I1)", {1}), LayoutError);
+  EXPECT_THROW(write("(I1,600000/)", {1, 2}), LayoutError);
+  EXPECT_EQ(write("(I1,3/)", {1}).size(), 4u);
   // Scale factors that E cannot show.
   EXPECT_THROW(write("(-4PE12.4)", {1.0}), LayoutError);
   EXPECT_THROW(write("(6PE12.4)", {1.0}), LayoutError);
