@@ -12,6 +12,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -130,6 +131,7 @@ TextFile::TextFile(const std::string& path, OpenMode mode) : path_(path), mode_(
 
 TextFile::~TextFile() {
   if (f_ != nullptr) std::fclose(f_);
+  std::free(line_);
 }
 
 // Turning from reading to writing needs a seek in between. In replace and readwrite mode a
@@ -164,18 +166,18 @@ void TextFile::write_line(std::string_view record) {
 bool TextFile::read_line(std::string& record) {
   check_injected(FileOp::read, "cannot read", path_);
   if (writing_) start_reading();
-  record.clear();
-  int c = std::getc(f_);
-  if (c == EOF) {
+  // getline takes the line from the stream's buffer in one piece instead of one call per
+  // byte: the raw data of a large run are read several times faster.
+  const ssize_t n = ::getline(&line_, &line_capacity_, f_);
+  if (n < 0) {
     if (std::ferror(f_)) fail("cannot read", path_, errno);
+    record.clear();
     return false;
   }
-  while (c != EOF && c != '\n') {
-    record.push_back(static_cast<char>(c));
-    c = std::getc(f_);
-  }
-  if (c == EOF && std::ferror(f_)) fail("cannot read", path_, errno);
-  if (!record.empty() && record.back() == '\r') record.pop_back();
+  std::size_t length = static_cast<std::size_t>(n);
+  if (length > 0 && line_[length - 1] == '\n') --length;
+  if (length > 0 && line_[length - 1] == '\r') --length;
+  record.assign(line_, length);
   return true;
 }
 

@@ -58,6 +58,8 @@ class TextFile {
   std::FILE* f_ = nullptr;
   OpenMode mode_ = OpenMode::read;
   bool writing_ = false;
+  char* line_ = nullptr;  // getline's buffer, kept for the next line
+  std::size_t line_capacity_ = 0;
 };
 
 // Builds one unformatted record from typed items (all little-endian, reals as IEEE single
