@@ -10,6 +10,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
 merge=${2:-}
 build="$root/build-fuzz"
+# The drivers make their run folders under TMPDIR; libFuzzer may end without removing them.
+scratch=$(mktemp -d)
+export TMPDIR="$scratch"
+trap 'rm -rf "$scratch"' EXIT
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"$(nproc)"
 mkdir -p "$build/artifacts" "$build/long"

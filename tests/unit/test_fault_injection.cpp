@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "executive/over00.hpp"
-#include "executive/stop.hpp"
 #include "executive/units.hpp"
 #include "io/console.hpp"
 #include "io/fault_injection.hpp"
@@ -164,7 +163,7 @@ class FaultRun : public testing::RunFolder {
   // Runs `deck` in the emptied folder with the given files, `op` failing at call `nth`
   // (0: nothing fails).
   Outcome run(const std::string& deck, const std::map<std::string, std::string>& inputs,
-              FileOp op = FileOp::open, std::int64_t nth = 0, const std::string& file = {}) {
+              FileOp op = FileOp::open, std::int64_t nth = 0) {
     for (const auto& entry : std::filesystem::directory_iterator(dir_)) std::filesystem::remove_all(entry);
     write_file("MONIN", deck);
     for (const auto& [name, bytes] : inputs) std::ofstream(dir_ / name, std::ios::binary) << bytes;
@@ -172,7 +171,7 @@ class FaultRun : public testing::RunFolder {
     out_.str("");
     err_.str("");
     io::clear_failures();
-    io::inject_failure(op, nth, file);
+    io::inject_failure(op, nth);
     Outcome o;
     o.status = OVER00();
     o.fired = io::failure_fired();
