@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "data_entry/dsf_reader.hpp"
+
 namespace korvex::cor {
 
 inline constexpr std::int32_t max_variables = 999;
@@ -33,33 +35,11 @@ inline std::size_t packed(std::int32_t j, std::int32_t k, std::int32_t nv) {
 }
 
 // ---- the data storage file --------------------------------------------------------------
-// Each read returns an input/output status: 0 read, -1 end of file, a positive code when the
-// record is damaged or shorter than the items asked for (nothing is stored then).
-
-// One title record: 12 words of 6 characters into words(1..12).
-std::int32_t read_title_record(std::int32_t unit, std::span<std::string> words);
-// The first two integers of the counts record: the number of variables and the missing-data
-// flag (1 when the subject records carry no presence flags).
-std::int32_t read_counts_record(std::int32_t unit, std::int32_t& nvx, std::int32_t& missing_flag);
-// The first n names of the names record into names(1..n).
-std::int32_t read_names_record(std::int32_t unit, std::span<std::string> names, std::int32_t n);
-
-// Reads subject records one after another from the current position of a unit, taking the
-// first nv values of each (names, numbers and presence flags are not read).
-class subject_reader {
- public:
-  subject_reader(std::int32_t unit, std::int32_t nv) : unit_(unit), nv_(nv) {}
-  // values(1..nv) of the next record; false at the end of the subject records: the end of
-  // the file, or a record too short to hold nv values (the zero record of the trailer).
-  bool next(std::span<float> values);
-  std::int32_t subjects_read() const { return count_; }
-
- private:
-  std::int32_t unit_;
-  std::int32_t nv_;
-  std::int32_t count_ = 0;
-  std::vector<std::byte> record_;
-};
+// The public reader of the file (dsf_reader.hpp), under the names the correlation code uses.
+using dsf::read_counts_record;
+using dsf::read_names_record;
+using dsf::read_title_record;
+using dsf::subject_reader;
 
 // ---- listing and refusals ----------------------------------------------------------------
 

@@ -15,14 +15,14 @@ namespace korvex {
 void DAP();
 
 // The page-settings copy (page_common): lines per page, characters per line and the two
-// auxiliary page settings, taken from the listing's page state when DAP starts. It keeps
-// the values of the last copy for the rest of the run; before any copy it holds the
-// listing defaults.
+// auxiliary page settings, taken from the listing's page state when DAP (or a variable
+// selection component) starts. It keeps the values of the last copy for the rest of the run;
+// before any copy every field is 0, and its readers supply their own fallbacks.
 struct page_common_record {
-  std::int32_t nlpage = 78;
-  std::int32_t ncline = 118;
-  std::int32_t aux_a = 6;
-  std::int32_t aux_b = 10;
+  std::int32_t nlpage = 0;
+  std::int32_t ncline = 0;
+  std::int32_t aux_a = 0;
+  std::int32_t aux_b = 0;
 };
 const page_common_record& page_common();
 // Takes a fresh copy of the listing's page settings into page_common.
@@ -34,5 +34,7 @@ void reset_data_entry();
 
 }  // namespace korvex
 
+// The reader of the data storage file.
+#include "data_entry/dsf_reader.hpp"  // IWYU pragma: export
 // The correlation components.
 #include "data_entry/correlation.hpp"  // IWYU pragma: export

@@ -14,6 +14,11 @@
 
 namespace korvex {
 
+const date_time_block_record& date_time_block() {
+  static const date_time_block_record block{};
+  return block;
+}
+
 namespace {
 
 constexpr std::string_view legal_name_set =

@@ -20,6 +20,21 @@ namespace korvex {
 
 inline constexpr std::size_t name_length = 20;
 
+// The shared date-and-time block: a time of 10 characters (hh:mm:ss and two blanks), a date
+// of 6 and four 2-character fields (year, month, day, year), 24 bytes in all. Nothing in the
+// running system fills it, so every byte reads as zero; the O-type means deck copies its
+// date field as it stands.
+struct date_time_block_record {
+  char time[10];
+  char date[6];
+  char year[2];
+  char month[2];
+  char day[2];
+  char year2[2];
+};
+static_assert(sizeof(date_time_block_record) == 24);
+const date_time_block_record& date_time_block();
+
 // Numbered names: prefix (trailing blanks dropped, cut to leave room for the digits)
 // followed by i zero-padded to as many digits as n has. All names 1..n when ith < 1
 // (nothing when n < 1); only names(ith) when 1 <= ith <= n. Each written element becomes

@@ -8,15 +8,25 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "executive/errors.hpp"
 #include "executive/over00.hpp"
+#include "executive/stop.hpp"
 #include "executive/units.hpp"
 #include "io/console.hpp"
 
 namespace korvex::testing {
+
+// What a component run left behind: whether it stopped, its stop code and the console.
+struct RunResult {
+  bool stopped = false;
+  int code = -1;
+  std::string console;
+};
 
 class RunFolder : public ::testing::Test {
  protected:
@@ -28,6 +38,7 @@ class RunFolder : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
     io::redirect_console(&out_, &err_);
+    monin_written_ = false;
     reset_run_state();
     init_units();
   }
@@ -56,8 +67,35 @@ class RunFolder : public ::testing::Test {
     std::ofstream(dir_ / name) << text;
   }
 
+  // Runs a component in-process with the given cards on MONIN and catches a stop. A later
+  // run in the same test appends its cards: MONIN stays open for the run and is read on from
+  // where the last run stopped.
+  RunResult run_with_cards(const std::function<void()>& component,
+                          const std::vector<std::string>& cards) {
+    std::string text;
+    for (const std::string& c : cards) text += c + "\n";
+    if (!monin_written_) {
+      write_file("MONIN", text);
+      monin_written_ = true;
+    } else {
+      std::ofstream(dir_ / "MONIN", std::ios::app) << text;
+    }
+    out_.str("");
+    RunResult r;
+    try {
+      component();
+    } catch (const Stop& e) {
+      r.stopped = true;
+      r.code = e.code();
+    }
+    r.console = out_.str();
+    reset_errors();
+    return r;
+  }
+
   std::ostringstream out_;
   std::ostringstream err_;
+  bool monin_written_ = false;
   std::filesystem::path dir_;
   std::filesystem::path old_;
   static inline int counter_ = 0;

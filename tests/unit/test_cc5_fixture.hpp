@@ -49,12 +49,7 @@ struct Sym {
   }
 };
 
-// What a run left behind.
-struct Cc5Outcome {
-  bool stopped = false;
-  int code = -1;
-  std::string console;
-};
+using Cc5Outcome = RunResult;
 
 // A factor matrix read back: column L holds the n coefficients of dimension L.
 struct Factors {
@@ -70,7 +65,6 @@ class Cc5Run : public RunFolder {
     RunFolder::SetUp();
     isf_init();
     init_page();
-    monin_written_ = false;
   }
 
   void put_title(const std::string& title = "CC5 TEST RUN") { testing::put_isf_title(title); }
@@ -139,26 +133,9 @@ class Cc5Run : public RunFolder {
   // Runs CC5 once with the cards on MONIN. A later run in the same test appends its cards:
   // MONIN stays open for the run and is read on from where it stopped.
   Cc5Outcome run(const std::vector<std::string>& cards) {
-    std::string text;
-    for (const std::string& c : cards) text += c + "\n";
-    if (!monin_written_) {
-      write_file("MONIN", text);
-      monin_written_ = true;
-    } else {
-      std::ofstream(dir_ / "MONIN", std::ios::app) << text;
-    }
-    out_.str("");
-    Cc5Outcome s;
-    try {
-      CC5();
-    } catch (const Stop& e) {
-      s.stopped = true;
-      s.code = e.code();
-    }
-    s.console = out_.str();
-    reset_errors();
-    return s;
+    return run_with_cards(&CC5, cards);
   }
+
 
   Factors ufact1() {
     Kpar kpar{};
@@ -229,7 +206,6 @@ class Cc5Run : public RunFolder {
     SetUp();
   }
 
-  bool monin_written_ = false;
 };
 
 // The coefficients of one multiple-group dimension, in double: for keys k with signs e,

@@ -55,12 +55,7 @@ struct Corr {
   }
 };
 
-// What a stopped component left behind.
-struct DvpStop {
-  bool stopped = false;
-  int code = -1;
-  std::string console;
-};
+using DvpStop = RunResult;
 
 class DvpRun : public RunFolder {
  protected:
@@ -69,7 +64,6 @@ class DvpRun : public RunFolder {
     isf_init();
     init_page();
     reset_dvp();
-    monin_written_ = false;
   }
   void TearDown() override {
     reset_dvp();
@@ -101,26 +95,9 @@ class DvpRun : public RunFolder {
   // Runs DVP once with the given cards on MONIN (the first is its parameter card). A later
   // run in the same test appends its cards: MONIN is read on from where it stopped.
   DvpStop run(const std::vector<std::string>& cards) {
-    std::string text;
-    for (const std::string& c : cards) text += c + "\n";
-    if (!monin_written_) {
-      write_file("MONIN", text);
-      monin_written_ = true;
-    } else {
-      std::ofstream(dir_ / "MONIN", std::ios::app) << text;
-    }
-    out_.str("");
-    DvpStop s;
-    try {
-      DVP();
-    } catch (const Stop& e) {
-      s.stopped = true;
-      s.code = e.code();
-    }
-    s.console = out_.str();
-    reset_errors();
-    return s;
+    return run_with_cards(&DVP, cards);
   }
+
 
   // A parameter card from its fields (each right-justified in 4 columns; "" is blank).
   static std::string card(const std::vector<std::string>& fields) {
@@ -166,7 +143,6 @@ class DvpRun : public RunFolder {
     SetUp();
   }
 
-  bool monin_written_ = false;
 };
 
 }  // namespace korvex::testing

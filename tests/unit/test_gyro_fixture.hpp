@@ -95,20 +95,12 @@ inline double matched_difference(const Mat& got, const Mat& want) {
   return worst;
 }
 
-// What a component run left behind.
-struct RunResult {
-  bool stopped = false;
-  int code = -1;
-  std::string console;
-};
-
 class GyroRun : public RunFolder {
  protected:
   void SetUp() override {
     RunFolder::SetUp();
     isf_init();
     init_page();
-    monin_written_ = false;
   }
 
   void put_title(const std::string& title = "ROTATION TEST RUN") { testing::put_isf_title(title); }
@@ -142,26 +134,9 @@ class GyroRun : public RunFolder {
   // Runs a component with the given cards on MONIN. A later run in the same test appends its
   // cards: MONIN is read on from where the last run stopped.
   RunResult run(const std::function<void()>& component, const std::vector<std::string>& cards) {
-    std::string text;
-    for (const std::string& c : cards) text += c + "\n";
-    if (!monin_written_) {
-      write_file("MONIN", text);
-      monin_written_ = true;
-    } else {
-      std::ofstream(dir_ / "MONIN", std::ios::app) << text;
-    }
-    out_.str("");
-    RunResult r;
-    try {
-      component();
-    } catch (const Stop& e) {
-      r.stopped = true;
-      r.code = e.code();
-    }
-    r.console = out_.str();
-    reset_errors();
-    return r;
+    return run_with_cards(component, cards);
   }
+
 
   // A matrix entry as stored, with its KPAR; rows = -1 when absent.
   Mat read_matrix(const std::string& label, Kpar* kpar_out = nullptr) {
@@ -213,7 +188,6 @@ class GyroRun : public RunFolder {
     SetUp();
   }
 
-  bool monin_written_ = false;
 };
 
 }  // namespace korvex::testing
