@@ -17,7 +17,10 @@
 #include "data_entry/data_entry.hpp"
 #include "factoring/factoring.hpp"
 #include "selection/selection.hpp"
+#include "scoring/scoring.hpp"
 #include "storage/storage.hpp"
+#include "structure/structure.hpp"
+#include "typing/typing.hpp"
 
 namespace korvex {
 
@@ -64,6 +67,25 @@ void install_components() {
   install_component("RESTOR", &RESTOR);
   install_component("SELECT", &SELECT);
   install_component("SLEEP", &SLEEP);
+  // Each component below is switched on by its own line once it is built.
+  // CSA2:
+  // install_component("CSA2", &CSA2);
+
+  // SPAN2:
+  // install_component("SPAN2", &SPAN2);
+
+  // FACS:
+  // install_component("FACS", &FACS);
+
+  // RSCAT:
+  // install_component("RSCAT", &RSCAT);
+
+  // OTYPE:
+  // install_component("OTYPE", &OTYPE);
+
+  // COMP1 and COMP2:
+  // install_component("COMP1", &COMP1);
+  // install_component("COMP2", &COMP2);
 }
 
 void reset_run_state() {

@@ -1,0 +1,9 @@
+// The spherical analysis component SPAN2 as other folders see it.
+#pragma once
+
+namespace korvex {
+
+// The component entry the dispatcher calls for "SPAN2".
+void SPAN2();
+
+}  // namespace korvex

@@ -1,0 +1,9 @@
+// The object typing component OTYPE as other folders see it.
+#pragma once
+
+namespace korvex {
+
+// The component entry the dispatcher calls for "OTYPE".
+void OTYPE();
+
+}  // namespace korvex
