@@ -12,6 +12,7 @@
 #include "data_entry/cor_kernel.hpp"
 #include "data_entry/correlation.hpp"
 #include "executive/component.hpp"
+#include "executive/workers.hpp"
 #include "executive/errors.hpp"
 #include "executive/positioning.hpp"
 #include "executive/status.hpp"
@@ -104,7 +105,10 @@ void correlate(cor2_run& run) {
                  std::to_string(k));
     }
   }
-  cor::cross_products totals(nv, nv, true);
+  // The pairs of variables are shared among the run's threads; every total still runs over
+  // the subjects in order, so the results do not depend on the number of threads.
+  worker_pool pool(worker_thread_count());
+  cor::cross_products totals(nv, nv, true, cor::kernel_variant::automatic, &pool);
   const std::int32_t capacity = totals.block_capacity();
   std::vector<double> block(static_cast<std::size_t>(capacity) * unv);
   std::vector<float> values(unv);

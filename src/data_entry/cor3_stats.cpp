@@ -13,6 +13,7 @@
 #include "data_entry/cor_internal.hpp"
 #include "data_entry/cor_kernel.hpp"
 #include "data_entry/cor_pairwise.hpp"
+#include "executive/workers.hpp"
 #include "executive/positioning.hpp"
 #include "io/record_file.hpp"
 #include "printing/matrix_printers.hpp"
@@ -25,6 +26,7 @@ namespace {
 // Totals of the pass. Row k of sums and squares names the partner whose presence selects
 // the subjects, column j the variable summed.
 struct pass_totals {
+  worker_pool pool{worker_thread_count()};  // declared first: the products below use it
   std::unique_ptr<pair_counts> count;       // P'P, lower: matched N
   std::unique_ptr<cross_products> sums;     // P'X: sum of x(j) where k is present
   std::unique_ptr<cross_products> squares;  // P'X^2: sum of x(j)^2 where k is present
@@ -50,19 +52,22 @@ struct pair_stats {
 };
 
 // CR3ACC: one pass over the NSUB subject records.
-pass_totals accumulate(cor3_state& st) {
+void accumulate(cor3_state& st, pass_totals& t) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
   const auto unv = static_cast<std::size_t>(nv);
   const bool matched = o.complete == 0;
   const bool moments = matched && o.need_moments == 1;
-  pass_totals t;
+  // The pairs of variables are shared among the run's threads; every total still runs over
+  // the subjects in order, so the results do not depend on the number of threads.
+  worker_pool* pool = &t.pool;
+  const auto automatic = kernel_variant::automatic;
   if (matched) {
-    t.count = std::make_unique<pair_counts>(nv);
-    t.sums = std::make_unique<cross_products>(nv, nv, false);
-    if (moments) t.squares = std::make_unique<cross_products>(nv, nv, false);
+    t.count = std::make_unique<pair_counts>(nv, pool);
+    t.sums = std::make_unique<cross_products>(nv, nv, false, automatic, pool);
+    if (moments) t.squares = std::make_unique<cross_products>(nv, nv, false, automatic, pool);
   }
-  if (o.need_cov == 1) t.cross = std::make_unique<cross_products>(nv, nv, true);
+  if (o.need_cov == 1) t.cross = std::make_unique<cross_products>(nv, nv, true, automatic, pool);
   // Every product has nv rows, so one block size serves them all.
   const std::int32_t capacity = cross_products::block_capacity_for(nv);
   std::vector<double> x(static_cast<std::size_t>(capacity) * unv);
@@ -124,7 +129,6 @@ pass_totals accumulate(cor3_state& st) {
   rewind_unit(st.mtdst);
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
-  return t;
 }
 
 // CR3MNS, CR3AVG, CR3SDV, CR3COV and CR3COR on the totals. Each diagonal element is divided
@@ -319,7 +323,8 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
 }  // namespace
 
 void cor3_statistics(cor3_state& st) {
-  const pass_totals totals = accumulate(st);
+  pass_totals totals;
+  accumulate(st, totals);
   const pair_stats stats = compute(st, totals);
   write_and_print(st, stats);
 }

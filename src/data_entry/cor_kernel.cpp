@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "executive/workers.hpp"
+
 namespace korvex::cor {
 
 namespace {
@@ -39,7 +41,8 @@ struct tile_job {
   std::int32_t n;         // subjects in the block
   std::int32_t capacity;  // subjects a panel has room for
   std::int32_t row_panels;
-  std::int32_t col_panels;
+  std::int32_t col_first;  // the column panels this job runs: col_first .. col_last - 1
+  std::int32_t col_last;
 };
 
 // One tile: tile_height rows from k0, tile_width columns from j0 (both already in c, ap, bp);
@@ -81,7 +84,7 @@ template <std::int32_t b_stride>
 [[gnu::always_inline]] inline void run_tiles(const tile_job& job) {
   const std::size_t apanel = static_cast<std::size_t>(job.capacity) * tile_height;
   const std::size_t bpanel = static_cast<std::size_t>(job.capacity) * tile_width;
-  for (std::int32_t jb = 0; jb < job.col_panels; ++jb) {
+  for (std::int32_t jb = job.col_first; jb < job.col_last; ++jb) {
     const std::int32_t j0 = jb * tile_width;
     double* column = job.totals + static_cast<std::size_t>(j0) * job.ld;
     if (job.bpack == nullptr) {
@@ -134,13 +137,14 @@ bool wide_kernel_available() {
 }
 
 cross_products::cross_products(std::int32_t rows, std::int32_t cols, bool lower,
-                               kernel_variant variant)
+                               kernel_variant variant, worker_pool* pool)
     : rows_(rows),
       cols_(cols),
       rows_pad_(round_up(rows, tile_height)),
       cols_pad_(round_up(cols, tile_width)),
       lower_(lower),
-      variant_(variant) {
+      variant_(variant),
+      pool_(pool != nullptr && pool->threads() > 1 ? pool : nullptr) {
   assert(rows >= 1 && cols >= 1);
   assert(!lower || rows == cols);
   if (variant_ == kernel_variant::automatic) {
@@ -182,6 +186,7 @@ void cross_products::multiply(std::span<const double> a, std::span<const double>
   }
   pack<tile_height>(a.data(), n, rows_, capacity_, apack_.data());
   if (!lower_) pack<tile_width>(b.data(), n, cols_, capacity_, bpack_.data());
+  const std::int32_t col_panels = cols_pad_ / tile_width;
   const tile_job job{apack_.data(),
                      lower_ ? nullptr : bpack_.data(),
                      totals_.data(),
@@ -189,12 +194,29 @@ void cross_products::multiply(std::span<const double> a, std::span<const double>
                      n,
                      capacity_,
                      rows_pad_ / tile_height,
-                     cols_pad_ / tile_width};
-  if (variant_ == kernel_variant::wide) {
-    run_tiles_wide(job);
-  } else {
-    run_tiles_portable(job);
+                     0,
+                     col_panels};
+  const bool wide = variant_ == kernel_variant::wide;
+  if (pool_ == nullptr) {
+    if (wide) {
+      run_tiles_wide(job);
+    } else {
+      run_tiles_portable(job);
+    }
+    return;
   }
+  // Each column panel is one part: its totals belong to it alone and it adds the block's
+  // subjects in order, so no thread count can change a total.
+  pool_->run(col_panels, [&](std::int32_t jb) {
+    tile_job part = job;
+    part.col_first = jb;
+    part.col_last = jb + 1;
+    if (wide) {
+      run_tiles_wide(part);
+    } else {
+      run_tiles_portable(part);
+    }
+  });
 }
 
 // ---- matched counts ---------------------------------------------------------------------
@@ -203,10 +225,12 @@ namespace {
 
 constexpr std::int32_t mask_words = 8;  // subjects per step: 8 words of 64 flags
 
-// counts(k, j) += popcount(masks of j and k), k >= j; words masks per variable.
+// counts(k, j) += popcount(masks of j and k), k >= j, for the columns j0 <= j < j1; words
+// masks per variable.
 [[gnu::always_inline]] inline void count_pairs(const std::uint64_t* masks, std::int32_t words,
-                                               std::int32_t nv, std::int32_t* counts) {
-  for (std::int32_t j = 0; j < nv; ++j) {
+                                               std::int32_t nv, std::int32_t j0, std::int32_t j1,
+                                               std::int32_t* counts) {
+  for (std::int32_t j = j0; j < j1; ++j) {
     const std::uint64_t* mj = masks + static_cast<std::size_t>(j) * mask_words;
     std::int32_t* column = counts + static_cast<std::size_t>(j) * static_cast<std::size_t>(nv);
     for (std::int32_t k = j; k < nv; ++k) {
@@ -219,20 +243,25 @@ constexpr std::int32_t mask_words = 8;  // subjects per step: 8 words of 64 flag
 }
 
 void count_pairs_portable(const std::uint64_t* masks, std::int32_t words, std::int32_t nv,
-                          std::int32_t* counts) {
-  count_pairs(masks, words, nv, counts);
+                          std::int32_t j0, std::int32_t j1, std::int32_t* counts) {
+  count_pairs(masks, words, nv, j0, j1, counts);
 }
 
 __attribute__((target("popcnt"))) void count_pairs_wide(const std::uint64_t* masks,
                                                         std::int32_t words, std::int32_t nv,
+                                                        std::int32_t j0, std::int32_t j1,
                                                         std::int32_t* counts) {
-  count_pairs(masks, words, nv, counts);
+  count_pairs(masks, words, nv, j0, j1, counts);
 }
+
+// Columns of matched counts per part when a pool shares them out.
+constexpr std::int32_t count_columns_per_part = 16;
 
 }  // namespace
 
-pair_counts::pair_counts(std::int32_t nv)
+pair_counts::pair_counts(std::int32_t nv, worker_pool* pool)
     : nv_(nv),
+      pool_(pool != nullptr && pool->threads() > 1 ? pool : nullptr),
       counts_(static_cast<std::size_t>(nv) * static_cast<std::size_t>(nv), 0),
       masks_(static_cast<std::size_t>(nv) * mask_words, 0) {
   assert(nv >= 1);
@@ -258,10 +287,20 @@ void pair_counts::add(std::span<const std::uint8_t> present, std::int32_t n) {
         if (flags[k] != 0) masks_[k * mask_words + static_cast<std::size_t>(s / 64)] |= bit;
       }
     }
-    if (popcnt) {
-      count_pairs_wide(masks_.data(), words, nv_, counts_.data());
+    const auto columns = [&](std::int32_t j0, std::int32_t j1) {
+      if (popcnt) {
+        count_pairs_wide(masks_.data(), words, nv_, j0, j1, counts_.data());
+      } else {
+        count_pairs_portable(masks_.data(), words, nv_, j0, j1, counts_.data());
+      }
+    };
+    if (pool_ == nullptr) {
+      columns(0, nv_);
     } else {
-      count_pairs_portable(masks_.data(), words, nv_, counts_.data());
+      const std::int32_t parts = (nv_ + count_columns_per_part - 1) / count_columns_per_part;
+      pool_->run(parts, [&](std::int32_t i) {
+        columns(i * count_columns_per_part, std::min(nv_, (i + 1) * count_columns_per_part));
+      });
     }
   }
 }

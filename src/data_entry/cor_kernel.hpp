@@ -9,6 +9,10 @@
 #include <span>
 #include <vector>
 
+namespace korvex {
+class worker_pool;
+}
+
 namespace korvex::cor {
 
 // The machine code that runs the tiles: the same operations in the same order either way, so
@@ -19,9 +23,12 @@ class cross_products {
  public:
   // Totals for rows x cols variables, all zero. With lower = true the product is symmetric
   // (one block times itself) and only the elements with k >= j are wanted; the others are
-  // left unspecified. Requires 1 <= rows, cols, and rows == cols when lower.
+  // left unspecified. Requires 1 <= rows, cols, and rows == cols when lower. With a pool of
+  // more than one thread, each block's tiles are shared among its threads by column panels;
+  // the totals are the same bit for bit. The pool must outlive the object.
   cross_products(std::int32_t rows, std::int32_t cols, bool lower,
-                 kernel_variant variant = kernel_variant::automatic);
+                 kernel_variant variant = kernel_variant::automatic,
+                 worker_pool* pool = nullptr);
 
   // The most subjects one call of add takes; blocks are sized so the packed panels stay in
   // the processor's second-level cache. The capacity depends on the rows alone.
@@ -55,6 +62,7 @@ class cross_products {
   std::int32_t cols_pad_;  // cols rounded up to the tile width
   bool lower_;
   kernel_variant variant_;
+  worker_pool* pool_;  // null: every tile on the calling thread
   std::int32_t capacity_;
   std::vector<double> totals_;  // column by column, leading dimension rows_pad_
   std::vector<double> apack_;   // row panels: [panel][subject][tile height]
@@ -66,7 +74,8 @@ class cross_products {
 // flags become bit masks, and a pair's count is the population count of their conjunction.
 class pair_counts {
  public:
-  explicit pair_counts(std::int32_t nv);  // requires 1 <= nv
+  // requires 1 <= nv; a pool of more than one thread shares the columns among its threads.
+  explicit pair_counts(std::int32_t nv, worker_pool* pool = nullptr);
   // Adds n subjects (n >= 0): subject s's flags are present[s * nv + k - 1], 0 or 1.
   // A block shorter than n subjects throws std::length_error.
   void add(std::span<const std::uint8_t> present, std::int32_t n);
@@ -78,6 +87,7 @@ class pair_counts {
 
  private:
   std::int32_t nv_;
+  worker_pool* pool_;  // null: every column on the calling thread
   std::vector<std::int32_t> counts_;  // column by column, nv rows
   std::vector<std::uint64_t> masks_;  // per variable, the words of one block's flags
 };

@@ -298,6 +298,10 @@ void RecordReader::f32s(std::span<float> out) {
 SequentialFile::SequentialFile(const std::string& path, OpenMode mode) : path_(path) {
   const Opened o = open_file(path, mode, false);
   f_ = o.f;
+  // A large buffer: a pass over the data storage file takes many subject records with each
+  // system read. No transfer has happened yet, so the stream still accepts a buffer.
+  buffer_.resize(buffer_bytes);
+  std::setvbuf(f_, buffer_.data(), _IOFBF, buffer_.size());
   end_ = o.size;
   pos_ = mode == OpenMode::append ? end_ : 0;
 }
@@ -389,8 +393,11 @@ int SequentialFile::read(std::vector<std::byte>& out) {
     damage("byte count " + std::to_string(n) + " runs past the end of the file (" +
            std::to_string(left) + " bytes left)");
   }
-  std::vector<std::byte> data(static_cast<std::size_t>(n));
-  if (n > 0) read_exact(data.data(), data.size());
+  // The record goes into the file's spare buffer, which changes places with the caller's
+  // once the frame is whole: a damaged record leaves the caller's buffer as it was, and a
+  // reader of many records allocates only while records grow.
+  spare_.resize(static_cast<std::size_t>(n));
+  if (n > 0) read_exact(spare_.data(), spare_.size());
   unsigned char trail[4];
   read_exact(trail, 4);
   const std::int32_t t = decode_count(trail);
@@ -399,7 +406,7 @@ int SequentialFile::read(std::vector<std::byte>& out) {
            std::to_string(n));
   }
   pos_ += kFrameBytes + n;
-  out = std::move(data);
+  out.swap(spare_);
   return 0;
 }
 

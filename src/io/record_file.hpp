@@ -112,8 +112,9 @@ class SequentialFile {
   // makes that record the last: the file is cut after it.
   void write(const RecordWriter& record);
   void write(std::span<const std::byte> record);
-  // Reads the next record. Returns 0 and fills `out`, or -1 at end of file. A damaged frame
-  // (count beyond the file, or trailing count not matching) throws IoError.
+  // Reads the next record. Returns 0 and fills `out` (storage is reused from one call to the
+  // next), or -1 at end of file. A damaged frame (count beyond the file, or trailing count not
+  // matching) throws IoError and leaves `out` as it was.
   int read(std::vector<std::byte>& out);
   // Convenience: the next record as a reader; throws IoError at end of file.
   RecordReader read_record();
@@ -129,7 +130,10 @@ class SequentialFile {
   enum class Last : unsigned char { none, read, write };  // direction of the last transfer
   void seek(long long offset);
   long long refresh_end();
+  static constexpr std::size_t buffer_bytes = 256 * 1024;
   std::string path_;
+  std::vector<char> buffer_;  // the stream's buffer; outlives f_ (closed in the destructor)
+  std::vector<std::byte> spare_;  // the record being read, until its frame is known whole
   std::FILE* f_ = nullptr;
   long long pos_ = 0;  // byte offset of the next record
   long long end_ = 0;  // file size as last known (exact whenever writing)

@@ -1,6 +1,7 @@
 // The blocked cross-product kernel against the plain loop over subjects: for shapes that end
-// inside a tile and inside a block, in both machine variants, every total must be the same
-// double bit for bit, which holds only when each element is summed in subject order.
+// inside a tile and inside a block, in both machine variants, on one thread and shared among
+// several, every total must be the same double bit for bit, which holds only when each
+// element is summed in subject order.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "data_entry/cor_kernel.hpp"
+#include "executive/workers.hpp"
 
 namespace korvex::cor {
 namespace {
@@ -78,7 +80,12 @@ TEST(CorKernel, BlockedTotalsEqualThePlainLoopBitForBit) {
       {37, 11, 400, false, 1000, false},  // a full rectangle, rows and columns unequal
       {29, 29, 250, false, 64, false},    // a full square (sums over partner subsets)
       {23, 23, 260, true, 1000, true},    // counts of present pairs
+      {101, 101, 700, true, 1000, false}, // many column panels for the threads to share
+      {61, 45, 300, false, 40, false},    // a full rectangle shared among threads
   };
+  worker_pool four(4);
+  worker_pool three(3);
+  const std::vector<worker_pool*> pools = {nullptr, &three, &four};
   std::vector<kernel_variant> variants = {kernel_variant::portable};
   if (wide_kernel_available()) variants.push_back(kernel_variant::wide);
   unsigned seed = 1;
@@ -87,30 +94,36 @@ TEST(CorKernel, BlockedTotalsEqualThePlainLoopBitForBit) {
     const std::vector<double> b = sh.lower ? a : data(sh.nsub, sh.cols, seed++, false);
     const std::vector<double> want = plain_loop(a, b, sh.nsub, sh.rows, sh.cols);
     for (kernel_variant v : variants) {
-      cross_products cp(sh.rows, sh.cols, sh.lower, v);
-      feed(cp, a, b, sh.nsub, sh.block, sh.lower);
-      std::int32_t differ = 0;
-      for (std::int32_t j = 1; j <= sh.cols; ++j) {
-        for (std::int32_t k = sh.lower ? j : 1; k <= sh.rows; ++k) {
-          const double w = want[static_cast<std::size_t>((j - 1) * sh.rows + (k - 1))];
-          if (cp(k, j) != w) ++differ;
+      for (worker_pool* pool : pools) {
+        cross_products cp(sh.rows, sh.cols, sh.lower, v, pool);
+        feed(cp, a, b, sh.nsub, sh.block, sh.lower);
+        std::int32_t differ = 0;
+        for (std::int32_t j = 1; j <= sh.cols; ++j) {
+          for (std::int32_t k = sh.lower ? j : 1; k <= sh.rows; ++k) {
+            const double w = want[static_cast<std::size_t>((j - 1) * sh.rows + (k - 1))];
+            if (cp(k, j) != w) ++differ;
+          }
         }
+        EXPECT_EQ(differ, 0) << sh.rows << "x" << sh.cols << " over " << sh.nsub
+                             << " subjects, variant " << static_cast<int>(v) << ", "
+                             << (pool == nullptr ? 1 : pool->threads()) << " threads";
       }
-      EXPECT_EQ(differ, 0) << sh.rows << "x" << sh.cols << " over " << sh.nsub
-                           << " subjects, variant " << static_cast<int>(v);
     }
   }
 }
 
 TEST(CorKernel, MatchedCountsEqualTheCountOfPresentPairs) {
-  // Blocks longer than one step of bit masks (512 subjects) and ending inside a word.
+  // Blocks longer than one step of bit masks (512 subjects) and ending inside a word; on one
+  // thread and with the columns shared among four.
+  worker_pool four(4);
   for (const std::int32_t nsub : {1, 63, 130, 5000}) {
-    const std::int32_t nv = 19;
+   for (worker_pool* pool : {static_cast<worker_pool*>(nullptr), &four}) {
+    const std::int32_t nv = 37;
     std::mt19937 g(static_cast<unsigned>(nsub));
     std::bernoulli_distribution present(0.85);
     std::vector<std::uint8_t> p(static_cast<std::size_t>(nsub) * nv);
     for (std::uint8_t& f : p) f = present(g) ? 1 : 0;
-    pair_counts counts(nv);
+    pair_counts counts(nv, pool);
     counts.add(std::span(p).first(static_cast<std::size_t>(nsub / 2) * nv), nsub / 2);
     counts.add(std::span(p).subspan(static_cast<std::size_t>(nsub / 2) * nv), nsub - nsub / 2);
     std::int32_t differ = 0;
@@ -124,6 +137,7 @@ TEST(CorKernel, MatchedCountsEqualTheCountOfPresentPairs) {
       }
     }
     EXPECT_EQ(differ, 0) << nsub << " subjects";
+   }
   }
   pair_counts counts(3);
   EXPECT_THROW(counts.add(std::vector<std::uint8_t>(5, 1), 2), std::length_error);

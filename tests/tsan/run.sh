@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures, builds and runs the thread-sanitizer build of the correlation kernel's tests.
+#   tests/tsan/run.sh <build folder>
+set -euo pipefail
+src=$(cd "$(dirname "$0")" && pwd)
+build=$1
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build" -j2 >/dev/null
+TSAN_OPTIONS="halt_on_error=1" "$build/korvex_tsan_kernel_tests"
