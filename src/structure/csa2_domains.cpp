@@ -70,7 +70,7 @@ void cluster_sums(state& s) {
     if (!(x > 0.0f)) {
       proc_error("CSA2: cluster " + std::to_string(c) + " (" +
                  std::string(io::trim_right(s.clunam[at(c)])) +
-                 ") has no domain: the weighted sum of the correlations among its definers is " +
+                 ") has no domain: definer sum " +
                  (std::isnan(x) ? std::string("not a number") : std::string("not positive")) + ".");
     }
   }
