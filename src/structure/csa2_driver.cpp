@@ -160,13 +160,14 @@ void PRCLUS(state& s) {
   const std::int32_t d = decimal_digits(s.nv);
   const std::int32_t w = nmax + d + 4;
   const std::int32_t width = s.ncline - 1;
-  const std::int32_t k = std::max(1, width / w);
+  // At least one entry a line, and no more than the layout's two-digit count holds.
+  const std::int32_t k = std::clamp(width / w, 1, 99);
   const std::int32_t rem = std::max(0, width - k * w);
   const std::int32_t sp = rem / k;
   const std::int32_t lead = rem - k * sp + 1;
   std::string row = "(nnX,nn(Inn,1X,Ann,1x))";
   int_to_text(lead, std::span<char>(row).subspan(1, 2));
-  int_to_text(std::min(k, 99), std::span<char>(row).subspan(5, 2));
+  int_to_text(k, std::span<char>(row).subspan(5, 2));
   int_to_text(d + 1 + sp, std::span<char>(row).subspan(9, 2));
   int_to_text(nmax, std::span<char>(row).subspan(16, 2));
 
@@ -222,12 +223,7 @@ void CSADRV() {
 void reset_csa2() { csa2::qvcsa2().reset(); }
 
 void CSA2() {
-  try {
-    csa2::CSADRV();
-  } catch (...) {
-    csa2::qvcsa2().vtitle.clear();
-    throw;
-  }
+  csa2::CSADRV();
   return_to_gep();
   // The titles live only as long as the run of the component.
   csa2::qvcsa2().vtitle.clear();

@@ -249,5 +249,54 @@ TEST_F(Csa2Input, NarrowLinesAndShortPagesRunToTheEnd) {
   EXPECT_GE(find(l, "THE REORDERED CORRELATION MATRIX"), 0);
 }
 
+// Equal highest |coefficients| go to the lower cluster: variable 4 correlates 0.1 with the
+// definer of cluster 1 and 0.3 with those of clusters 2 and 3, so it joins cluster 2.
+TEST_F(Csa2Input, TiesJoinTheLowerCluster) {
+  testing::put_isf_title("TIES");
+  put_correlations({1, 0.3, 0.3, 0.1, 0.3, 1, 0.3, 0.3, 0.3, 0.3, 1, 0.3, 0.1, 0.3, 0.3, 1},
+                   {0.6, 0.6, 0.6, 0.6});
+  put_definers({{1}, {2}, {3}});
+  ASSERT_FALSE(run({"", ""}).stopped);
+  const std::vector<std::string> l = listing();
+  const int c2 = find(l, "  VARIABLES IN OBLIQUE CLUSTER    2");
+  const int c3 = find(l, "  VARIABLES IN OBLIQUE CLUSTER    3");
+  ASSERT_GE(c2, 0);
+  const int v4 = find(l, "    4     V004", c2);
+  EXPECT_GT(v4, c2);
+  EXPECT_LT(v4, c3);
+}
+
+// Debug listings: A, the weights (a cluster of 45 definers goes on over a third line of
+// weights) and SUM; a variable of communality 0 gives augmented entries of 0, never a
+// division by zero in the listing.
+TEST_F(Csa2Input, DebugListingsAndZeroCommunality) {
+  testing::put_isf_title("DEBUG");
+  put_uniform(50, {{50, 0.0}});
+  std::vector<std::int32_t> defs;
+  for (int i = 1; i <= 45; ++i) defs.push_back(i);
+  put_definers({defs, {46, 47}});
+  const testing::RunResult r = run({"   0   2   1   1   1   1", ""});
+  ASSERT_FALSE(r.stopped) << r.console;
+  const std::vector<std::string> l = listing();
+  EXPECT_GE(find(l, "DEBUG PRINTOUT OF A(I,J) correlation matrix (observed or reproduced)"), 0);
+  EXPECT_GE(find(l, "DEBUG PRINTOUT OF SUM(I,J)"), 0);
+  const int w = find(l, " DEBUG PRINTOUT OF W(I,J)");
+  ASSERT_GE(w, 0);
+  EXPECT_EQ(l[static_cast<std::size_t>(w + 2)], "   1    " + [] {
+    std::string x;
+    for (int i = 0; i < 20; ++i) x += "  1.";
+    return x;
+  }());
+  EXPECT_EQ(l[static_cast<std::size_t>(w + 4)], std::string(8, ' ') + "  1.  1.  1.  1.  1.");
+  for (const std::string& line : l) {
+    EXPECT_EQ(line.find("NaN"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Inf"), std::string::npos) << line;
+  }
+  const int aug = find(l, "CORRELATIONS OF VARIABLE DOMAIN SCORES AND CLUSTER DOMAIN SCORES");
+  const int row = find(l, "   50  V050", aug);
+  ASSERT_GT(row, aug);
+  EXPECT_EQ(numbers(l[static_cast<std::size_t>(row)]), (std::vector<double>{50, 0, 0}));
+}
+
 }  // namespace
 }  // namespace korvex
