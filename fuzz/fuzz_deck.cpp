@@ -1,6 +1,7 @@
 // Fuzz driver for whole runs: the input is a control deck, run in-process by OVER00 in a
-// fresh folder. Lines "=TAKE" and "=MTXIN1" start the contents of those files, so a deck
-// can bring its saved ISF and its raw data along; everything before the first is MONIN.
+// fresh folder. Lines "=TAKE", "=MTXIN1" and "=TITLES" start the contents of those files,
+// so a deck can bring its saved ISF, its raw data and a text file it binds with *ASSIGN
+// (variable titles) along; everything before the first is MONIN.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "factoring/factoring.hpp"
 #include "fuzz_support.hpp"
 #include "printing/matrix_printers.hpp"
+#include "structure/csa2.hpp"
 
 using namespace korvex;
 
@@ -47,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t end = input.find('\n', start);
     const std::size_t next = end == std::string_view::npos ? input.size() : end + 1;
     const std::string_view line = input.substr(start, next - start);
-    if (line == "=TAKE\n" || line == "=MTXIN1\n") {
+    if (line == "=TAKE\n" || line == "=MTXIN1\n" || line == "=TITLES\n") {
       current = &files[std::string(line.substr(1, line.size() - 2))];
     } else {
       current->append(line);
@@ -60,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The components' own run-wide state, which a fresh process would start without.
   reset_data_entry();
   reset_dvp();
+  reset_csa2();
   reset_error_state();
   reset_header_state();
   reset_span_header_state();

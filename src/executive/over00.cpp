@@ -69,7 +69,7 @@ void install_components() {
   install_component("SLEEP", &SLEEP);
   // Each component below is switched on by its own line once it is built.
   // CSA2:
-  // install_component("CSA2", &CSA2);
+  install_component("CSA2", &CSA2);
 
   // SPAN2:
   // install_component("SPAN2", &SPAN2);

@@ -6,4 +6,7 @@ namespace korvex {
 // The component entry the dispatcher calls for "CSA2".
 void CSA2();
 
+// Forgets the state of the last run (tests).
+void reset_csa2();
+
 }  // namespace korvex
