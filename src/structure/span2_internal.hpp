@@ -187,4 +187,37 @@ std::span<const banner_record> span_banner();
 
 void span_dimension(std::int32_t k);
 
+// Picture positions of picture coordinates (x across, y up): columns 1..101, rows 61..1.
+std::int32_t screen_column(float x);
+std::int32_t screen_row(float y);
+// The symbol of key cluster c (blank for 0): 1-9, A-Z, a-o.
+char cluster_symbol(std::int32_t c);
+// Turns the set toward the centroid of its points: reflect_sign, the rotated columns of coef
+// (read from coef_copy) and sphere_circle.
+void span_sphere_rotate(const subspace& set);
+// The empty picture: centre, outline, quarter circles and axis letters.
+void span_sphere_canvas();
+// Makes, sorts and draws the points of set set_no; marks them "V" or "R".
+void span_sphere_points(std::int32_t set_no, const subspace& set);
+// Prints the picture on a page of its own and records its page for the index.
+void span_sphere_print(std::int32_t set_no, const subspace& set);
+// The augmented coordinates of set set_no (the header layout is made even when output is
+// reduced, for the summaries).
+void span_coordinates(std::int32_t set_no, std::int32_t k);
+// The spotter of the picture of set set_no.
+void span_spotter(std::int32_t set_no, std::int32_t k);
+// The cross reference of set set_no (re-sorts the points by variable).
+void span_cross_reference(std::int32_t set_no);
+// The entries of one spotter cell: points[first..last] (0-based) appended to upper/lower.
+void span_set_label(std::size_t first, std::size_t last, std::vector<std::string>& upper,
+                    std::vector<std::string>& lower, std::size_t width);
+// The cross-reference line layout for line width c and name width g: entries per line m,
+// leading tab e - m t + 1 and gap t, narrowed until the gap is at least one blank.
+struct xref_layout {
+  std::int32_t m = 1;
+  std::int32_t tab = 1;
+  std::int32_t gap = 1;
+};
+xref_layout span_xref_layout(std::int32_t c, std::int32_t g);
+
 }  // namespace korvex::span2
