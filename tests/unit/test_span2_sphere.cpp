@@ -406,3 +406,53 @@ TEST_F(SpanRun, ShortPagesStopInThePrologue) {
 
 }  // namespace
 }  // namespace korvex::testing
+
+namespace korvex::testing {
+namespace {
+
+TEST_F(SpanRun, EveryAcceptedWidthRunsToItsEnd) {
+  put_title();
+  std::vector<std::string> names;
+  for (int i = 1; i <= 8; ++i) names.push_back("A_twenty_char_name_" + std::to_string(i % 10));
+  put_isf_names(names);
+  put_coef(eight_by_four());
+  for (const std::int32_t width : {50, 69, 70, 100, 103, 104, 105, 110, 111, 132}) {
+    set_ncline(width);
+    const RunResult r = run({"   3   1   2   3   1", "   1   2   3", ""});
+    EXPECT_FALSE(r.stopped) << width << r.console;
+    EXPECT_FALSE(state().points.empty());
+  }
+}
+
+TEST_F(SpanRun, CrowdedSpotterRowsPrintInNumberedGroups) {
+  small_state(7);
+  span2::run_state& s = state();
+  s.monout = get_unit("MONOUT");
+  s.nlpage = 78;
+  s.ncline_m1 = 117;
+  s.n_ptr = {span2::subspace{3, 1, {1, 2, 3}}};
+  span2::span_page_init();
+  for (std::int32_t i = 1; i <= 7; ++i) s.points.push_back({10 * i, 5, 0, i});
+  span2::span_spotter(1, 3);
+  const std::vector<std::string> out = listing();
+  const int g0 = find_line(out, "  5.0");
+  const int g1 = find_line(out, "  5.1");
+  ASSERT_NE(g0, -1);
+  ASSERT_NE(g1, -1);
+  // Five entries of 1 + 21 columns after "  5.0" and 3 blanks: a record of ncline columns.
+  EXPECT_EQ(out[static_cast<std::size_t>(g0)].size(), 118u);
+  EXPECT_EQ(out[static_cast<std::size_t>(g0)].substr(0, 9), "  5.0    ");
+  EXPECT_EQ(out[static_cast<std::size_t>(g0 + 1)].size(), 118u);
+  EXPECT_EQ(out[static_cast<std::size_t>(g0 + 2)], " ");
+  EXPECT_EQ(out[static_cast<std::size_t>(g1)].size(), 1u + 2 + 2 + 3 + 2 * 22);
+  // A row that fits on one line shows only its number, after r + 2 = 5 blanks.
+  s.points = {{10, 7, 0, 1}};
+  span2::span_spotter(1, 3);
+  const std::vector<std::string> again = listing();
+  EXPECT_EQ(again.back(), " ");
+  // 5 blanks, then per entry 1 blank and the entry right-justified in 21 columns.
+  EXPECT_EQ(again[again.size() - 4], "  7" + std::string(5 + 1 + 11, ' ') + "1V [7,9,0]");
+}
+
+}  // namespace
+}  // namespace korvex::testing
