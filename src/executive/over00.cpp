@@ -72,7 +72,7 @@ void install_components() {
   install_component("CSA2", &CSA2);
 
   // SPAN2:
-  // install_component("SPAN2", &SPAN2);
+  install_component("SPAN2", &SPAN2);
 
   // FACS:
   // install_component("FACS", &FACS);
