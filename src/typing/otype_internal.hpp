@@ -118,7 +118,37 @@ struct otype_state_record {
   std::array<std::int32_t, max_types> lookup{};
   object_record cur;
   scratch_record sc;
+  // Iteration phase: the pass state and the work tables of a pass (one column per position).
+  std::int32_t pass_number = 0;
+  std::int32_t final_pass = 0;
+  std::vector<double> type_sums = std::vector<double>(max_dims * max_types, 0.0);
+  std::vector<float> type_reference = std::vector<float>(max_dims * max_types, 0.0f);
+  std::vector<double> type_sqdev = std::vector<double>(max_dims * max_types, 0.0);
+  std::array<std::int32_t, max_types> past{}, entering{}, leaving{}, rejects{};
+  // The current object's place in the pass.
+  std::int32_t nearest = 0;
+  float dvalue = 0.0f;
+  std::string mark = "    ";
+  std::string ootype_layout;
 };
+
+// One entry of the membership table.
+struct member_entry {
+  float dvalue = 0.0f;
+  std::string mark;
+  std::string name;
+  std::int32_t ordinal = 0;
+  std::int32_t next = 0;
+};
+inline constexpr std::int32_t member_capacity = 1250;
+struct member_table_record {
+  std::vector<member_entry> entry = std::vector<member_entry>(member_capacity + 1);
+  std::array<std::int32_t, max_types> head{}, last{}, count{};
+  std::int32_t next_free = 1;
+  std::int32_t print = 0;
+  std::int32_t part = 0;
+};
+member_table_record& member_table();
 
 otype_state_record& state();
 // OMEANS(j, i), 1-based.
@@ -199,5 +229,28 @@ void OTMEAN();
 
 // Iteration phase (otype_eufit.cpp).
 void EUFIT();
+void OTRDM1();
+void OTASGN();
+void OTITRP();
+void OTKCRT(std::int32_t& deleted);
+void OTCONV(std::int32_t& stop_state);
+void OTCOND();
+
+// Hierarchical condensation (otype_hier.cpp).
+void OTDIST();
+std::string CNNAME(std::int32_t a, std::int32_t b);
+
+// Iteration reports (otype_reports.cpp).
+void OTITHD();
+void OTMHDR(std::int32_t mode);
+void OTMTAB(std::int32_t& part);
+std::string PARNUM(std::int32_t number);
+void OTSTAT();
+void OTMLIN(std::int32_t mode);
+void print_pass_counts();
+
+// Means deck and stored O-types (otype_store.cpp).
+void OTPUNM();
+void WRAPUP();
 
 }  // namespace korvex::otype
