@@ -81,7 +81,7 @@ void install_components() {
   // install_component("RSCAT", &RSCAT);
 
   // OTYPE:
-  // install_component("OTYPE", &OTYPE);
+  install_component("OTYPE", &OTYPE);
 
   // COMP1 and COMP2:
   // install_component("COMP1", &COMP1);

@@ -6,4 +6,7 @@ namespace korvex {
 // The component entry the dispatcher calls for "OTYPE".
 void OTYPE();
 
+// Forgets the component's run-wide state (tests).
+void reset_otype();
+
 }  // namespace korvex

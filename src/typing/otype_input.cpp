@@ -1,0 +1,386 @@
+// Object input of OTYPE: the input step that reads the description of the chosen source
+// (scores with their means and deviations, or raw variables from the data storage file),
+// the object reader that delivers one object at a time, the type lookup applied to objects
+// read back, the object scratch file written by every pass, and the O-type matrix printer.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "executive/errors.hpp"
+#include "executive/positioning.hpp"
+#include "executive/status.hpp"
+#include "executive/units.hpp"
+#include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
+#include "executive/fields.hpp"
+#include "io/fixed_text.hpp"
+#include "io/record_file.hpp"
+#include "printing/matrix_printers.hpp"
+#include "storage/storage.hpp"
+#include "typing/otype_internal.hpp"
+
+namespace korvex::otype {
+
+namespace {
+
+constexpr std::int32_t read_buffer = 999;
+
+const char* const msg_nvar =
+    "NUMBER OF VARIABLES IS TOO LARGE OR TOO SMALL<- (LESS THAN 1 OR GREATER THAN 15)";
+
+// Writes the object-name blocks of ONAMS1 on the name-block unit, 100 names a record.
+void write_name_blocks(std::int32_t nsub) {
+  scratch_record& sc = state().sc;
+  rewind_unit(sc.name_unit);
+  std::vector<std::string> names(block_size, std::string(name_len, ' '));
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  io::SequentialFile& f = sequential_file(sc.name_unit);
+  for (std::int32_t first = 1; first <= nsub; first += block_size) {
+    SNFILE("ONAMS1", 0, kpar, notfound, names, 2);
+    const std::int32_t n = std::min(block_size, nsub - first + 1);
+    io::RecordWriter rec;
+    rec.i32(n);
+    for (std::int32_t i = 1; i <= n; ++i) rec.text(names[at(i)], name_len);
+    f.write(rec);
+  }
+  endfile_unit(sc.name_unit);
+  rewind_unit(sc.name_unit);
+}
+
+// Steps shared by the score inputs (methods 1 and 4): names, dimension names, the score
+// entry opened and checked against the counts.
+void open_scores(std::string_view label) {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  scratch_record& sc = s.sc;
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<std::string> dummy(block_size, std::string(name_len, ' '));
+  SNFILE("ONAMS1", 0, kpar, notfound, dummy, 1);
+  // Without subject names the objects stay unnamed and their count comes from the scores.
+  sc.have_names = notfound == 0;
+  if (sc.have_names) {
+    c.nsub = kpar[2];
+    write_name_blocks(c.nsub);
+  }
+  GENAME("CLUS", s.dim_names, c.ndim, 0);
+  fill_index(s.dim_num, c.ndim);
+
+  Kpar sk{};
+  std::vector<float> none;
+  isf_real_chunks(label, 0, sk, notfound, none, 1);
+  isf_not_found(label, notfound);
+  if (sk[1] != c.ndim)
+    proc_error("FSCOR1 FILE AND STDEV2 FILE CONTAIN DIFFERENT NUMBER OF FACTORS.");
+  if (!sc.have_names) c.nsub = sk[2];
+  if (sk[2] != c.nsub)
+    proc_error("FSCOR1 FILE AND ONAMS1 FILE CONTAIN DIFFERENT NUMBER OF SUBJECTS");
+  sc.score_label = std::string(label);
+  sc.chunk_values = sk[1] * (sk[3] / std::max(sk[1], 1));
+  if (c.nsub > 0 && sc.chunk_values < 1)
+    proc_error(std::string(label) + " FILE HOLDS RECORDS SHORTER THAN ONE OBJECT.");
+  sc.chunk.assign(static_cast<std::size_t>(std::max(sc.chunk_values, 1)), 0.0f);
+  sc.chunk_left = 0;
+  sc.chunk_pos = 0;
+}
+
+void input_raw() {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  rewind_unit(c.mtdst);
+  std::vector<std::string> words(dsf::title_word_count);
+  iostat_error(dsf::read_title_record(c.mtdst, words));
+  iostat_error(dsf::read_title_record(c.mtdst, words));
+  std::int32_t nv = 0, nomiss = 0;
+  iostat_error(dsf::read_counts_record(c.mtdst, nv, nomiss));
+  if (!int_in_range(nv, 1, max_dims)) proc_error(msg_nvar);
+  c.ndim = nv;
+  // The variables' own names label the dimensions.
+  std::vector<std::string> names(static_cast<std::size_t>(nv), std::string(name_len, ' '));
+  iostat_error(dsf::read_names_record(c.mtdst, names, nv));
+  for (std::int32_t j = 1; j <= nv; ++j) s.dim_names[at(j)] = io::pad(names[at(j)], name_len);
+  skip_to_zero_record(c.mtdst);
+
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<float> buf(read_buffer, 0.0f);
+  isf_real_matrix("MEANS1", 0, kpar, notfound, buf);
+  isf_not_found("MEANS1", notfound);
+  if (kpar[1] != c.ndim) proc_error("MEANS1 FILE AND DST DO NOT AGREE ON NUMBER OF<- VARIABLES");
+  std::copy_n(buf.begin(), c.ndim, s.dim_mean.begin());
+  c.nsub = kpar[0] >= 3 ? kpar[3] : 0;
+  isf_real_matrix("STDEV1", 0, kpar, notfound, buf);
+  isf_not_found("STDEV1", notfound);
+  if (kpar[1] != c.ndim) proc_error("STDEV1 FILE AND DST DO NOT AGREE ON NUMBER OF<- VARIABLES");
+  std::copy_n(buf.begin(), c.ndim, s.dim_sd.begin());
+  fill_index(s.dim_num, c.ndim);
+  s.sc.dsf.emplace(c.mtdst, c.ndim);
+}
+
+// Reads the next scratch record into the block buffer.
+void read_block() {
+  otype_state_record& s = state();
+  scratch_record& sc = s.sc;
+  io::RecordReader rec = sequential_file(sc.in_unit).read_record();
+  const std::int32_t n = rec.i32();
+  if (n < 1 || n > block_size) proc_error("OTYPE: DAMAGED OBJECT SCRATCH FILE.");
+  sc.in_count = n;
+  for (std::int32_t i = 1; i <= n; ++i) {
+    slot_record& slot = sc.block[at(i)];
+    slot.name = rec.text(name_len);
+    slot.ordinal = rec.i32();
+    slot.type = rec.i32();
+    rec.f32s(std::span<float>(slot.profile.data(), static_cast<std::size_t>(s.c.ndim)));
+  }
+}
+
+void write_block(std::int32_t n) {
+  otype_state_record& s = state();
+  scratch_record& sc = s.sc;
+  io::RecordWriter rec;
+  rec.i32(n);
+  for (std::int32_t i = 1; i <= n; ++i) {
+    const slot_record& slot = sc.block[at(i)];
+    rec.text(slot.name, name_len);
+    rec.i32(slot.ordinal);
+    rec.i32(slot.type);
+    rec.f32s(std::span<const float>(slot.profile.data(), static_cast<std::size_t>(s.c.ndim)));
+  }
+  sequential_file(sc.out_unit).write(rec);
+}
+
+// The next NDIM scores of the open score entry.
+void next_scores(object_record& o) {
+  otype_state_record& s = state();
+  scratch_record& sc = s.sc;
+  const std::int32_t ndim = s.c.ndim;
+  if (sc.chunk_left < ndim) {
+    Kpar kpar{};
+    std::int32_t notfound = 0;
+    const std::int64_t left =
+        static_cast<std::int64_t>(ndim) * (s.c.nsub - sc.delivered + 1);
+    isf_real_chunks(sc.score_label, 0, kpar, notfound, sc.chunk, 2);
+    sc.chunk_left = static_cast<std::int32_t>(std::min<std::int64_t>(left, sc.chunk_values));
+    sc.chunk_pos = 0;
+  }
+  std::copy_n(sc.chunk.begin() + sc.chunk_pos, ndim, o.profile.begin());
+  sc.chunk_pos += ndim;
+  sc.chunk_left -= ndim;
+  ++sc.name_index;
+  if (sc.name_index > block_size) {
+    if (sc.have_names) {
+      io::RecordReader rec = sequential_file(sc.name_unit).read_record();
+      const std::int32_t n = std::clamp(rec.i32(), 0, block_size);
+      for (std::int32_t i = 1; i <= n; ++i) sc.names[at(i)] = rec.text(name_len);
+    }
+    sc.name_index = 1;
+  }
+  o.name = sc.have_names ? sc.names[at(sc.name_index)] : std::string(name_len, ' ');
+  o.ordinal = sc.delivered;
+  o.type = 0;
+}
+
+}  // namespace
+
+void OTINPT() {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<float> buf(read_buffer, 0.0f);
+  switch (c.inmeth) {
+    case 1: {
+      isf_real_vector("MEANS2", 0, kpar, notfound, buf);
+      isf_not_found("MEANS2", notfound);
+      const float mean = buf[0];
+      isf_real_vector("STDEV2", 0, kpar, notfound, buf);
+      isf_not_found("STDEV2", notfound);
+      c.ndim = kpar[1];
+      if (!int_in_range(c.ndim, 1, max_dims)) proc_error("NF TOO LARGE OR TOO SMALL.");
+      std::copy_n(buf.begin(), c.ndim, s.dim_sd.begin());
+      for (std::int32_t j = 1; j <= c.ndim; ++j) s.dim_mean[at(j)] = mean;
+      open_scores("FSCOR1");
+      break;
+    }
+    case 4: {
+      isf_real_matrix("MEANS1", 0, kpar, notfound, buf);
+      isf_not_found("MEANS1", notfound);
+      c.ndim = kpar[1];
+      if (!int_in_range(c.ndim, 1, max_dims)) proc_error(msg_nvar);
+      std::copy_n(buf.begin(), c.ndim, s.dim_mean.begin());
+      c.nsub = kpar[0] >= 3 ? kpar[3] : 0;
+      isf_real_matrix("STDEV1", 0, kpar, notfound, buf);
+      isf_not_found("STDEV1", notfound);
+      if (kpar[1] != c.ndim)
+        proc_error("STDEV1 FILE AND MEANS1 FILE DO NOT AGREE ON NUMBER OF VARIABLES");
+      std::copy_n(buf.begin(), c.ndim, s.dim_sd.begin());
+      open_scores("DSCOR1");
+      break;
+    }
+    case 3:
+      input_raw();
+      break;
+    default:
+      return;  // method 2: the objects are on the scratch file already
+  }
+  float sum = 0.0f;
+  for (std::int32_t j = 1; j <= c.ndim; ++j) sum += s.dim_sd[at(j)] * s.dim_sd[at(j)];
+  c.totsd = std::sqrt(sum);
+  c.bstdev = c.totsd * c.unique;
+  c.conddv = c.totsd * c.conden;
+  if (c.kcrit <= 0) c.kcrit = std::max(2, (2 * c.nsub) / 100);
+  s.sc.delivered = 0;
+  s.sc.in_index = block_size;
+  s.sc.name_index = block_size;
+}
+
+void OTNEXT() {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  scratch_record& sc = s.sc;
+  object_record& o = s.cur;
+  ++sc.delivered;
+  o.more = 1;
+  if (sc.delivered > c.nsub) {
+    if (c.inmeth == 2) rewind_unit(sc.in_unit);
+    if (c.inmeth == 3) rewind_unit(c.mtdst);
+    sc.delivered = c.nsub + 1;
+    o.more = 0;
+    return;
+  }
+  switch (c.inmeth) {
+    case 1:
+    case 4:
+      next_scores(o);
+      break;
+    case 2: {
+      ++sc.in_index;
+      if (sc.in_index > block_size) {
+        read_block();
+        sc.in_index = 1;
+      }
+      if (sc.in_index > sc.in_count) iostat_error(-1);
+      const slot_record& slot = sc.block[at(sc.in_index)];
+      o.name = slot.name;
+      o.ordinal = slot.ordinal;
+      o.type = slot.type;
+      o.profile = slot.profile;
+      break;
+    }
+    default: {
+      std::string name;
+      std::int32_t number = 0;
+      std::span<float> values(o.profile.data(), static_cast<std::size_t>(c.ndim));
+      if (!sc.dsf || !sc.dsf->next(values, name, number)) iostat_error(-1);
+      o.name = io::pad(name, name_len);
+      o.ordinal = number;
+      o.type = 0;
+      break;
+    }
+  }
+  // A raw value missing in the data storage file (NaN) counts like the missing-score value.
+  o.missing = 0;
+  for (std::int32_t j = 1; j <= c.ndim; ++j) {
+    const float x = o.profile[at(j)];
+    if (x == c.amis || std::isnan(x)) ++o.missing;
+  }
+  if (c.inmeth == 2) {
+    OTFIND();
+  } else if (o.missing > 0) {
+    pager(2);
+    put("( '0SUBJECT ', A, ' ORD POS.', I5, ', CONTAINS', I3, ' MISSING SCORES.')",
+        {o.name, o.ordinal, o.missing});
+  }
+}
+
+void OTFIND() {
+  otype_state_record& s = state();
+  object_record& o = s.cur;
+  if (o.missing > 0) {
+    o.type = 0;
+    return;
+  }
+  if (s.lookup_mode == 0) {
+    std::int32_t lo = 1;
+    std::int32_t hi = s.c.ntypes;
+    const std::int32_t key = o.type;
+    std::int32_t found = 0;
+    while (lo < hi) {
+      const std::int32_t mid = (lo + hi) / 2;
+      const std::int32_t e = s.lookup[at(mid)];
+      if (e < key) {
+        lo = mid + 1;
+      } else if (e > key) {
+        hi = mid - 1;
+      } else {
+        found = mid;
+        break;
+      }
+    }
+    if (found == 0 && lo == hi && lo >= 1 && s.lookup[at(lo)] == key) found = lo;
+    o.type = found;
+  } else if (s.lookup_mode == 1) {
+    if (o.type > 0) o.type = o.type <= max_types ? s.lookup[at(o.type)] : 0;
+  }
+}
+
+void OTSCRF(std::int32_t mode) {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  scratch_record& sc = s.sc;
+  switch (mode) {
+    case 1:
+      sc.written = 0;
+      sc.fill = 0;
+      rewind_unit(sc.out_unit);
+      break;
+    case 2: {
+      ++sc.written;
+      ++sc.fill;
+      slot_record& slot = sc.block[at(sc.fill)];
+      if (c.inmeth != 2) {
+        slot.name = s.cur.name;
+        slot.ordinal = s.cur.ordinal;
+        slot.profile = s.cur.profile;
+      }
+      slot.type = s.cur.type;
+      if (sc.fill == block_size) {
+        write_block(block_size);
+        sc.fill = 0;
+      }
+      break;
+    }
+    case 3:
+      c.nsub = sc.written;
+      if (sc.fill > 0) write_block(sc.fill);
+      endfile_unit(sc.out_unit);
+      rewind_unit(sc.out_unit);
+      std::swap(sc.in_unit, sc.out_unit);
+      sc.in_index = block_size;
+      sc.delivered = 0;
+      c.inmeth = 2;
+      sc.dsf.reset();
+      break;
+    default:
+      break;
+  }
+}
+
+void OTTRAN(std::span<const float> source, std::span<float> target, std::int32_t ndim,
+            std::int32_t ntypes) {
+  for (std::int32_t k = 1; k <= ntypes; ++k)
+    for (std::int32_t j = 1; j <= ndim; ++j)
+      target[at(j) * max_types + at(k)] = source[at(k) * max_dims + at(j)];
+}
+
+void OTPRTM(std::span<const float> matrix, std::string_view title) {
+  otype_state_record& s = state();
+  std::vector<float> buf(static_cast<std::size_t>(max_types * max_dims), 0.0f);
+  OTTRAN(matrix, buf, s.c.ndim, s.c.ntypes);
+  pr_matrix_lab(buf, s.type_num, s.dim_num, s.type_names, s.dim_names, s.c.ntypes, s.c.ndim,
+                max_types, 1, 2, title, s.page, s.lines, s.monout);
+}
+
+}  // namespace korvex::otype

@@ -1,0 +1,256 @@
+// Private state and routines of the object typing component OTYPE, shared by its driver,
+// object input, sector (partition) phase and iteration phase. The state lives in one
+// module (otype_state()) that stays for the whole process, as a second *OTYPE of a run
+// finds what the first left; reset_otype() forgets it (tests).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data_entry/dsf_reader.hpp"
+#include "io/layout.hpp"
+
+namespace korvex::otype {
+
+inline constexpr std::int32_t max_dims = 50;    // dimensions of a profile
+inline constexpr std::int32_t max_types = 40;   // O-types at one time
+inline constexpr std::int32_t block_size = 100; // objects per scratch record / name block
+inline constexpr std::int32_t name_len = 20;
+inline constexpr std::int32_t pool_words = 9500;
+
+// 1-based position to 0-based index.
+inline std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
+
+// The control block: the card fields and the derived values every phase reads.
+struct control_record {
+  float unique = 1.0f;
+  std::int32_t inmeth = 1;
+  std::int32_t kcrit = 0;
+  std::int32_t khier = 2;
+  std::int32_t kinput = 0;
+  std::int32_t kiter = 1;
+  std::int32_t maxnum = 0;
+  std::int32_t kotype = 0;
+  std::int32_t kpart = 1;
+  std::int32_t kpunch = 2;
+  std::int32_t monin = 0, monpun = 0, mtdst = 0, mtsc1 = 0, mtsc2 = 0, ootype = 0;
+  std::int32_t ndim = 0;
+  std::int32_t niter = 20;
+  std::int32_t ntypes = 0;
+  std::int32_t nparts = 2;
+  std::int32_t nsub = 0;
+  float bstdev = 0.0f;
+  std::int32_t kmem = 2;
+  std::int32_t kstat = 2;
+  float conden = 0.5f;
+  std::int32_t kohom = 3;
+  float conddv = 0.0f;
+  std::int32_t ipart = 0;
+  float amis = -999.0f;
+  std::int32_t kotout = 1;
+  float totsd = 0.0f;
+};
+
+// The object delivered last by next_object.
+struct object_record {
+  std::int32_t ordinal = 0;
+  std::int32_t type = 0;
+  std::int32_t more = 0;
+  std::int32_t missing = 0;
+  std::array<float, max_dims> profile{};
+  std::string name = std::string(name_len, ' ');
+};
+
+// One slot of the scratch block buffer.
+struct slot_record {
+  std::string name = std::string(name_len, ' ');
+  std::int32_t ordinal = 0;
+  std::int32_t type = 0;
+  std::array<float, max_dims> profile{};
+};
+
+// State of the object scratch file and of the first-pass sources.
+struct scratch_record {
+  std::int32_t in_unit = 0;
+  std::int32_t out_unit = 0;
+  std::int32_t name_unit = 0;
+  std::int32_t delivered = 0;
+  std::int32_t in_index = block_size;
+  std::int32_t name_index = block_size;
+  std::int32_t written = 0;
+  std::int32_t fill = 0;
+  std::int32_t in_count = 0;  // objects held by the block read last
+  std::vector<slot_record> block = std::vector<slot_record>(block_size);
+  std::vector<std::string> names = std::vector<std::string>(block_size, std::string(name_len, ' '));
+  // First pass of input methods 1 and 4: the open score entry and its current record.
+  std::string score_label;
+  std::vector<float> chunk;
+  std::int32_t chunk_left = 0;   // values of the current record not yet delivered
+  std::int32_t chunk_pos = 0;
+  std::int32_t chunk_values = 0; // values per full record
+  bool have_names = true;        // ONAMS1 was found
+  // First pass of input method 3.
+  std::optional<dsf::subject_reader> dsf;
+};
+
+// The whole run-wide state of the component.
+struct otype_state_record {
+  control_record c;
+  std::int32_t page = 0, lines = 0, monout = 0;  // the component's page triple
+  std::array<std::string, 12> title;
+  // Dimension tables.
+  std::array<std::string, max_dims> dim_names;
+  std::array<std::int32_t, max_dims> dim_num{};
+  std::array<float, max_dims> dim_mean{};
+  std::array<float, max_dims> dim_sd{};
+  // O-type tables (OMEANS: 50 rows, one column per position).
+  std::array<std::string, max_types> type_names;
+  std::array<std::int32_t, max_types> type_count{};
+  std::array<std::int32_t, max_types> type_num{};
+  std::vector<float> omeans = std::vector<float>(max_dims * max_types, 0.0f);
+  std::array<std::int32_t, max_types> type_position{};
+  std::int32_t lookup_mode = 0;
+  std::array<std::int32_t, max_types> lookup{};
+  object_record cur;
+  scratch_record sc;
+  // Iteration phase: the pass state and the work tables of a pass (one column per position).
+  std::int32_t pass_number = 0;
+  std::int32_t final_pass = 0;
+  std::vector<double> type_sums = std::vector<double>(max_dims * max_types, 0.0);
+  std::vector<float> type_reference = std::vector<float>(max_dims * max_types, 0.0f);
+  std::vector<double> type_sqdev = std::vector<double>(max_dims * max_types, 0.0);
+  std::array<std::int32_t, max_types> past{}, entering{}, leaving{}, rejects{};
+  // The current object's place in the pass.
+  std::int32_t nearest = 0;
+  float dvalue = 0.0f;
+  std::string mark = "    ";
+  std::string ootype_layout;
+};
+
+// One entry of the membership table.
+struct member_entry {
+  float dvalue = 0.0f;
+  std::string mark;
+  std::string name;
+  std::int32_t ordinal = 0;
+  std::int32_t next = 0;
+};
+inline constexpr std::int32_t member_capacity = 1250;
+struct member_table_record {
+  std::vector<member_entry> entry = std::vector<member_entry>(member_capacity + 1);
+  std::array<std::int32_t, max_types> head{}, last{}, count{};
+  std::int32_t next_free = 1;
+  std::int32_t print = 0;
+  std::int32_t part = 0;
+};
+member_table_record& member_table();
+
+otype_state_record& state();
+// OMEANS(j, i), 1-based.
+inline float& omean(std::int32_t j, std::int32_t i) {
+  return state().omeans[at(i) * max_dims + at(j)];
+}
+
+// Listing helpers on the component's page triple.
+void pager(std::int32_t n);
+void put(std::string_view layout, std::initializer_list<io::Value> values = {});
+void put(std::string_view layout, std::span<const io::Value> values);
+// The characters-per-line value for the component's own tables: the page-settings copy,
+// or the current line width when the copy holds 0 or leaves less than `need` columns.
+std::int32_t table_width(std::int32_t need);
+
+// Driver (otype_driver.cpp).
+void OTSETU();
+void OTPARM();
+
+// Object input and scratch file (otype_input.cpp).
+void OTINPT();
+void OTNEXT();
+void OTFIND();
+void OTSCRF(std::int32_t mode);
+void OTPRTM(std::span<const float> matrix, std::string_view title);
+void OTTRAN(std::span<const float> source, std::span<float> target, std::int32_t ndim,
+            std::int32_t ntypes);
+
+// Sectors (otype_sectors.cpp).
+struct partition_record {
+  std::array<std::int32_t, max_dims> cut_count{};
+  std::vector<float> cut_points = std::vector<float>(9 * max_dims, 0.0f);  // (k, d), 9 per d
+  std::array<std::int32_t, max_dims> part_count{};
+  std::array<std::int32_t, max_dims> place_value{};
+  std::array<std::int32_t, max_dims> part_index{};
+};
+partition_record& partitions();
+inline float& cut_point(std::int32_t k, std::int32_t d) {
+  return partitions().cut_points[at(d) * 9 + at(k)];
+}
+void OTPART();
+void OTPCRD();
+void SECCEL();
+std::int32_t SECNUM(std::span<const std::int32_t> place_value,
+                    std::span<const std::int32_t> part_index, std::int32_t ndim);
+void SECDEC(std::span<std::int32_t> part_index, std::span<const std::int32_t> place_value,
+            std::int32_t ndim, std::int32_t sector);
+void SECNAM(std::string& text, std::int32_t sector);
+char SECDIG(std::int32_t index);
+void SECPLV(std::span<const std::int32_t> part_count, std::span<std::int32_t> place_value,
+            std::int32_t ndim, std::int32_t& overflow);
+void OTFULL(std::int32_t mode);
+void SECSRT();
+void SECLST(std::int32_t threshold, std::int32_t& n, std::int32_t& next, std::int32_t& above);
+// Cuts the sorted list to the max_types sectors with the most objects (ties to the lower
+// sector number), keeping ascending sector order.
+void keep_fullest();
+void OTARBP();
+void OTCORE();
+
+// The pool of sector nodes, exposed for tests.
+struct pool_record {
+  std::vector<std::int32_t> word = std::vector<std::int32_t>(pool_words + 1, 0);  // 1-based
+  std::vector<double> sums = std::vector<double>(pool_words + 1, 0.0);  // beside the value words
+  std::int32_t next_free = 1;
+  std::int32_t last_start = 0;
+  bool first = true;
+  bool full = false;
+  std::int32_t head = 0;
+  std::int32_t occupied = 0;
+};
+pool_record& pool();
+float pool_real(std::int32_t w);
+
+// Starting O-types from a stored membership (otype_restart.cpp).
+void OTRDT1();
+void OTMEAN();
+
+// Iteration phase (otype_eufit.cpp).
+void EUFIT();
+void OTRDM1();
+void OTASGN();
+void OTITRP();
+void OTKCRT(std::int32_t& deleted);
+void OTCONV(std::int32_t& stop_state);
+void OTCOND();
+
+// Hierarchical condensation (otype_hier.cpp).
+void OTDIST();
+std::string CNNAME(std::int32_t a, std::int32_t b);
+
+// Iteration reports (otype_reports.cpp).
+void OTITHD();
+void OTMHDR(std::int32_t mode);
+void OTMTAB(std::int32_t& part);
+std::string PARNUM(std::int32_t number);
+void OTSTAT();
+void OTMLIN(std::int32_t mode);
+void print_pass_counts();
+
+// Means deck and stored O-types (otype_store.cpp).
+void OTPUNM();
+void WRAPUP();
+
+}  // namespace korvex::otype

@@ -1,0 +1,81 @@
+// Fixture of the object typing tests: a run folder with the ISF ready, writers of the score
+// inputs (FSCOR1, MEANS2, STDEV2, ONAMS1), and a way to run *OTYPE with its cards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "executive/units.hpp"
+#include "printing/page.hpp"
+#include "storage/storage.hpp"
+#include "typing/otype.hpp"
+#include "typing/otype_internal.hpp"
+#include "run_fixture.hpp"
+
+namespace korvex::testing {
+
+class OtypeRun : public RunFolder {
+ protected:
+  void SetUp() override {
+    RunFolder::SetUp();
+    reset_otype();
+    init_page();
+    isf_init();
+  }
+  void TearDown() override {
+    reset_otype();
+    RunFolder::TearDown();
+  }
+
+  // MEANS2 (one value), STDEV2 and FSCOR1 with one record per subject; ONAMS1 unless
+  // names is empty.
+  static void put_scores(const std::vector<std::vector<float>>& scores,
+                         const std::vector<float>& sd, float mean = 0.0f,
+                         std::vector<std::string> names = {}) {
+    std::int32_t notfound = 0;
+    const auto nf = static_cast<std::int32_t>(sd.size());
+    const auto nsub = static_cast<std::int32_t>(scores.size());
+    std::vector<float> m = {mean};
+    Kpar km{1, 1};
+    isf_real_vector("MEANS2", 1, km, notfound, m);
+    std::vector<float> s = sd;
+    Kpar ks{1, nf};
+    isf_real_vector("STDEV2", 1, ks, notfound, s);
+    if (!names.empty()) {
+      Kpar kn{3, 1, nsub, 100};
+      std::vector<std::string> block(100);
+      SNFILE("ONAMS1", 1, kn, notfound, block, 1);
+      for (std::int32_t first = 0; first < nsub; first += 100) {
+        for (std::int32_t i = 0; i < 100 && first + i < nsub; ++i)
+          block[static_cast<std::size_t>(i)] = names[static_cast<std::size_t>(first + i)];
+        SNFILE("ONAMS1", 1, kn, notfound, block, 2);
+      }
+    }
+    Kpar kf{3, nf, nsub, nf};
+    std::vector<float> row(static_cast<std::size_t>(nf));
+    isf_real_chunks("FSCOR1", 1, kf, notfound, row, 1);
+    for (const auto& r : scores) {
+      row = r;
+      isf_real_chunks("FSCOR1", 1, kf, notfound, row, 2);
+    }
+  }
+
+  // A parameter card from its 17 fields (4 columns each, AMIS 10), blank where empty.
+  static std::string card(const std::vector<std::pair<int, std::string>>& fields) {
+    std::string c(80, ' ');
+    for (const auto& [n, text] : fields) c.replace(static_cast<std::size_t>(4 * (n - 1)), text.size(), text);
+    return c;
+  }
+
+  RunResult run(const std::vector<std::string>& cards) { return run_with_cards(&OTYPE, cards); }
+
+  std::string listing() {
+    std::string all;
+    for (const std::string& l : file_lines("MONOUT")) all += l + "\n";
+    return all;
+  }
+};
+
+}  // namespace korvex::testing
