@@ -58,6 +58,9 @@ def pair_values(x, y, slices=SLICES):
         b, a = np.polyfit(p, q, 1)
         out["A_" + name], out["B_" + name] = a, b
         out["se_" + name] = sq * np.sqrt(1 - r * r)
+    # lower edges of the slices: LOWER + k * SD * 5.1 / S, k = S - 1 .. 1 as the table lists them
+    out["bounds_x"] = [mx - 2.55 * sx + k * sx * 5.1 / slices for k in range(slices - 1, 0, -1)]
+    out["bounds_y"] = [my - 2.55 * sy + k * sy * 5.1 / slices for k in range(slices - 1, 0, -1)]
     # percentile ranks of the 51 x 51 grid
     cx = np.floor(np.minimum(50, np.maximum(0, (x - (mx - 2.55 * sx)) / (0.1 * sx)))).astype(int)
     cy = np.floor(np.minimum(50, np.maximum(0, (y - (my - 2.55 * sy)) / (0.1 * sy)))).astype(int)
@@ -137,6 +140,12 @@ def check(path, ref=None, slices=SLICES, sd_tol=0.001):
         near("A_xy %d" % k, a_xy, p["A_xy"], 0.01)
         near("B_xy %d" % k, b_xy, p["B_xy"], 0.01)
         top = next(i for i in range(h, len(lines)) if lines[i].startswith(" Marginal"))
+        bound_lines = [l for l in lines[h:top] if l.startswith(" -----|")]
+        if len(bound_lines) != slices - 1:
+            bad.append("pair %d: %d bound records" % (k + 1, len(bound_lines)))
+        for l, bx, by in zip(bound_lines, p["bounds_x"], p["bounds_y"]):
+            near("bound x %d" % k, float(l[7:16]), bx, 0.01)
+            near("bound y %d" % k, float(l[63:72]), by, 0.01)
         grid = lines[top + 2: top + 53]
         rows = [int(grid[2 * m][:4]) for m in range(26)]
         if rows != list(p["row_ranks"]):

@@ -167,6 +167,25 @@ TEST_F(RscatGraph, SpotterBreaksLongRowsAndStopsAfterTheLastOccupiedRow) {
   EXPECT_EQ(bare, want);
 }
 
+// Two variables may bring 5000 subjects; every one of them is plotted and spotted.
+TEST_F(RscatGraph, CellListHoldsEveryPlottedSubject) {
+  std::vector<float> x;
+  std::vector<float> y;
+  for (int i = 0; i < 5000; ++i) {
+    x.push_back(static_cast<float>(i % 10));
+    y.push_back(static_cast<float>((i / 10) % 7));
+  }
+  put_pairs(x, y);
+  ASSERT_FALSE(rscat({nsin_card(5000)}).stopped);
+  const auto out = listing();
+  const int top = find(out, " Marginal");
+  ASSERT_GE(top, 0);
+  EXPECT_EQ(out[static_cast<std::size_t>(top)].substr(out[static_cast<std::size_t>(top)].size() - 5), " 5000");
+  // The spotter names subject 5000 last in its cell (x 9, y 2, shared with 4930, 4860 ...).
+  const int head = find(out, "SPOTTER   BY ORDINAL NUMBER");
+  EXPECT_GE(find(out, ",4930,5000)", head), 0);
+}
+
 TEST_F(RscatGraph, SpotOneSuppressesTheSpotter) {
   put_centre(7);
   ASSERT_FALSE(rscat({nsin_card(9, 1)}).stopped);
