@@ -212,7 +212,10 @@ void read_scores(input_run& in) {
   const std::int32_t nf = kpar[0] >= 1 ? kpar[1] : 0;
   const std::int32_t nsub = kpar[0] >= 2 ? kpar[2] : 0;
   const std::int32_t d3 = kpar[0] >= 3 ? kpar[3] : 0;
-  if (nf < 1 || nsub < 0 || d3 < nf) proc_error("RSCAT: FSCOR1 has a bad dimension record.");
+  // A record must hold at least one subject's scores, or the entry would never be read out.
+  if (nf < 1 || nf > 999 || nsub < 0 || d3 < nf) {
+    proc_error("RSCAT: FSCOR1 has a bad dimension record.");
+  }
   std::vector<std::string> composite(static_cast<std::size_t>(nf));
   GENAME("C", composite, nf, 0);
   settle_selection(in, nf);

@@ -134,8 +134,9 @@ struct scattergram_result {
   std::array<std::int32_t, 26> col_ranks{};
 };
 
-// Column (1..51) or row offset cell index 0..50 of a value in the grid: the integer part of
-// min(50, max(0, (value - lower) / cell)), 50 when that quotient is not a number.
+// The cell offset 0..50 of a value from the low edge of the grid (column = offset + 1, row =
+// 51 - offset): the integer part of min(50, max(0, (value - lower) / cell)), and 50 when that
+// quotient is not a number (a variable without spread).
 std::int32_t cell_index(float value, float lower, float cell);
 // Sorts (key, companion) pairs ascending by key, then companion.
 void sort_codes(std::vector<std::int32_t>& keys, std::vector<std::int32_t>& companions);

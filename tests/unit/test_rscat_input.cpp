@@ -157,6 +157,19 @@ TEST_F(RscatInput, ControlCardStops) {
   }
 }
 
+// Input that ends too early stops with a message, never a read past the end.
+TEST_F(RscatInput, MissingInputStops) {
+  put_spread(3, 10);
+  RunResult r = rscat({card(3, -1, -1, -1, -1, 1, 10), "1+2+"});  // the deck ends before "."
+  ASSERT_TRUE(r.stopped);
+  EXPECT_TRUE(console_has(r, "Unexpected end-of-file condition occurred.")) << r.console;
+  fresh_process();
+  r = rscat({card(-1, 2, -1, -1, -1, 1, 5)});  // DATA 2 without a data storage file
+  ASSERT_TRUE(r.stopped);
+  EXPECT_TRUE(console_has(r, "RSCAT: The data storage file is empty. Be sure DAP was run before RSCAT."))
+      << r.console;
+}
+
 TEST_F(RscatInput, NsinMustAgreeWithIpfile) {
   put_spread(2, 10);
   std::vector<std::string> words(12, "TITLE ");
