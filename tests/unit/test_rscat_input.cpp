@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data_entry/data_entry.hpp"
 #include "io/fixed_text.hpp"
 #include "test_rscat_fixture.hpp"
 
@@ -167,6 +168,20 @@ TEST_F(RscatInput, MissingInputStops) {
   r = rscat({card(-1, 2, -1, -1, -1, 1, 5)});  // DATA 2 without a data storage file
   ASSERT_TRUE(r.stopped);
   EXPECT_TRUE(console_has(r, "RSCAT: The data storage file is empty. Be sure DAP was run before RSCAT."))
+      << r.console;
+}
+
+// A data storage file with fewer subjects than the run expects stops with a clear message.
+TEST_F(RscatInput, ShortDataFileStops) {
+  write_file("MTXIN1", "  1.0  2.0  ANNA\n  2.0  3.5  BERT\n  4.0  1.0  CARL\n");
+  ASSERT_FALSE(run_with_cards(&DAP, {"SHORT FILE", "   2     3 1   0", "(2F5.1,2X,A8)", "DATA"}).stopped);
+  std::vector<std::string> words(12, "SHORT ");
+  Kpar ipfile{9, 12, 1, 2, 4, 2, 4, 1, 0, 0};  // claims 4 subjects
+  std::int32_t notfound = 0;
+  isf_word_vector("IPFILE", 1, ipfile, notfound, words);
+  const RunResult r = rscat({card(-1, 2, -1, 1, -1, 1, -1)});
+  ASSERT_TRUE(r.stopped);
+  EXPECT_TRUE(console_has(r, "RSCAT: The data storage file holds 3 subjects where 4 were expected."))
       << r.console;
 }
 
