@@ -15,6 +15,7 @@
 #include "fuzz_support.hpp"
 #include "printing/matrix_printers.hpp"
 #include "structure/csa2.hpp"
+#include "scoring/rscat.hpp"
 
 using namespace korvex;
 
@@ -63,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reset_data_entry();
   reset_dvp();
   reset_csa2();
+  reset_rscat();
   reset_error_state();
   reset_header_state();
   reset_span_header_state();

@@ -78,7 +78,7 @@ void install_components() {
   // install_component("FACS", &FACS);
 
   // RSCAT:
-  // install_component("RSCAT", &RSCAT);
+  install_component("RSCAT", &RSCAT);
 
   // OTYPE:
   install_component("OTYPE", &OTYPE);

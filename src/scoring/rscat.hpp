@@ -6,4 +6,7 @@ namespace korvex {
 // The component entry the dispatcher calls for "RSCAT".
 void RSCAT();
 
+// Forgets the scatterplot state of the last run (tests).
+void reset_rscat();
+
 }  // namespace korvex
