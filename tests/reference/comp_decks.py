@@ -1,0 +1,103 @@
+#!/usr/bin/python3
+"""Reference inputs and values of the comparison deck tests: two groups of 20 variables
+with 3 and 4 factors (fixed seed), the comparison decks punched from them as the deck
+layout describes (coefficients x 10000 rounded half away from zero, I8, 9 a card, labels),
+and the cosine index, signed PSQ and correlation among the 7 dimensions computed with numpy
+from the coefficients as read back (punched value / 10000).
+Run: /usr/bin/python3 comp_decks.py  (writes comp_decks.out and prints nothing else)."""
+import numpy as np
+
+rng = np.random.default_rng(28)
+NV = 20
+
+
+def group(nf):
+    # 5 decimals, never ending in 5, so that x 10000 never lies on a rounding tie.
+    a = np.round(rng.uniform(-0.9, 0.9, size=(NV, nf)), 5)
+    tie = np.abs(np.round(a * 1e5)) % 10 == 5
+    return np.round(a + tie * 1e-5, 5)
+
+
+g1 = group(3)
+g1[0, 0] = 0.75316
+g1[1, 0] = -0.00004
+g1[2, 0] = -0.00006
+g2 = group(4)
+names = ["V%03d" % (i + 1) if i % 4 else "ITEM%d" % (i + 1) for i in range(NV)]
+defs1 = [[1, -4, 7], [2, 3], [5, 6, 20, 19]]
+defs2 = [[1, 4], [2, 3, 8], [9, -10], [11, 12, 13]]
+
+
+def punched(x):
+    t = x * 10000.0
+    return int(np.trunc(t + 0.5 if x >= 0 else t - 0.5))
+
+
+def cards(values, width, per, code, item, fmt):
+    out = []
+    for c, s in enumerate(range(0, len(values), per)):
+        chunk = values[s:s + per]
+        body = "".join(fmt(v) for v in chunk)
+        out.append(body.ljust(72) + "%02d%04d%02d" % (code, item % 10000, c % 100))
+    return out
+
+
+def deck(title, a, defs):
+    nv, nf = a.shape
+    out = ["DATA FILE PREPARED BY COMP1 FOR COMP2"]
+    out.append(title.ljust(72)[:72] + "24IDFILE")
+    out.append("%4d%4d%4d" % (nv, nf, 0) + " " * 60 + "PARAMTRS")
+    for j in range(nf):
+        out += cards([punched(v) for v in a[:, j]], 8, 9, 8, j + 1, lambda v: "%8d" % v)
+    out += cards(names, 20, 3, 17, 0, lambda v: v.ljust(20))
+    out += cards([len(d) for d in defs], 4, 18, 9, 0, lambda v: "%4d" % v)
+    for j, d in enumerate(defs):
+        out += cards([abs(v) for v in d], 4, 18, 9, j + 1, lambda v: "%4d" % v)
+    return out
+
+
+def gist_load(title, a, defs):
+    """The GIST cards that load IDFILE, RFACT1, VNAMS1 and REFLX1 of one group."""
+    nv, nf = a.shape
+    out = ["*GIST", "IDFILE     1", title, "RFACT1     1", "%4d%4d" % (nv, nf)]
+    for j in range(nf):
+        col = ["%8.5f" % v for v in a[:, j]]
+        out += ["".join(col[s:s + 9]) for s in range(0, nv, 9)]
+    out += ["VNAMS1     1", "%4d" % nv]
+    out += ["".join(n.ljust(20) for n in names[s:s + 3]) for s in range(0, nv, 3)]
+    out += ["REFLX1     1", "%4d" % nf, "".join("%4d" % len(d) for d in defs)]
+    out += ["".join("%4d" % v for v in d) for d in defs]
+    out += [""]
+    return out
+
+
+def read_back(a):
+    return np.array([[punched(v) for v in col] for col in a.T], dtype=np.float64).T / 10000.0
+
+
+if __name__ == "__main__":
+    with open("comp_decks.out", "w") as f:
+        for name, a in (("g1", g1), ("g2", g2)):
+            f.write("# %s coefficients (columns), as loaded by GIST with (9F8.5)\n" % name)
+            for j in range(a.shape[1]):
+                f.write(" ".join("%.5f" % v for v in a[:, j]) + "\n")
+        for name, t, a, d in (("g1", "GROUP ONE OF THE COMPARISON", g1, defs1),
+                              ("g2", "GROUP TWO OF THE COMPARISON", g2, defs2)):
+            f.write("# %s deck\n" % name)
+            f.write("\n".join(deck(t, a, d)) + "\n")
+        for name, t, a, d in (("g1", "GROUP ONE OF THE COMPARISON", g1, defs1),
+                              ("g2", "GROUP TWO OF THE COMPARISON", g2, defs2)):
+            f.write("# %s GIST load cards\n" % name)
+            f.write("\n".join(gist_load(t, a, d)) + "\n")
+        m = np.hstack([read_back(g1), read_back(g2)])
+        P = m.T @ m
+        A = np.diag(P)
+        phi = P / np.sqrt(np.outer(A, A))
+        with np.errstate(divide="ignore", invalid="ignore"):
+            cos = np.where(P == 0, 0.0, (1 - np.sqrt(np.clip(1 - phi ** 2, 0, None))) / phi)
+        psq = np.sign(phi) * phi ** 2
+        cor = np.corrcoef(m.T)
+        for label, s in (("cosine", cos), ("psq", psq), ("correlation", cor)):
+            f.write("# %s index among G01D01..G02D04\n" % label)
+            for row in s:
+                f.write(" ".join("%.7f" % v for v in row) + "\n")
