@@ -4,7 +4,10 @@ with 3 and 4 factors (fixed seed), the comparison decks punched from them as the
 layout describes (coefficients x 10000 rounded half away from zero, I8, 9 a card, labels),
 and the cosine index, signed PSQ and correlation among the 7 dimensions computed with numpy
 from the coefficients as read back (punched value / 10000).
-Run: /usr/bin/python3 comp_decks.py  (writes comp_decks.out and prints nothing else)."""
+The same indices over the key-cluster variables (every definer of some dimension) and by
+the pairwise rule (each pair over the union of its two definer lists, j's first) go to
+comp_reference_values.inc for the unit tests, with the punched integers of both groups.
+Run: /usr/bin/python3 comp_decks.py  (writes comp_decks.out and comp_reference_values.inc)."""
 import numpy as np
 
 rng = np.random.default_rng(28)
@@ -75,7 +78,7 @@ def read_back(a):
     return np.array([[punched(v) for v in col] for col in a.T], dtype=np.float64).T / 10000.0
 
 
-if __name__ == "__main__":
+def main():
     with open("comp_decks.out", "w") as f:
         for name, a in (("g1", g1), ("g2", g2)):
             f.write("# %s coefficients (columns), as loaded by GIST with (9F8.5)\n" % name)
@@ -101,3 +104,50 @@ if __name__ == "__main__":
             f.write("# %s index among G01D01..G02D04\n" % label)
             for row in s:
                 f.write(" ".join("%.7f" % v for v in row) + "\n")
+    write_inc(m)
+
+
+def indices(x, y):
+    """Cosine index, signed PSQ and correlation of two coefficient vectors."""
+    p, a, b = x @ y, x @ x, y @ y
+    cos = 0.0 if p == 0 else p / np.sqrt(a * b) / (1 + np.sqrt(max(0.0, 1 - p * p / (a * b))))
+    psq = np.sign(p) * p * p / (a * b)
+    cor = np.corrcoef(x, y)[0, 1]
+    return cos, psq, cor
+
+
+def write_inc(m):
+    defs = [[abs(v) for v in d] for d in defs1 + defs2]
+    keyed = sorted(set(v for d in defs for v in d))
+    nd = m.shape[1]
+    key = np.zeros((3, nd, nd))
+    pair = np.zeros((3, nd, nd))
+    for j in range(nd):
+        for k in range(nd):
+            key[:, j, k] = indices(m[[i - 1 for i in keyed], j], m[[i - 1 for i in keyed], k])
+            lo, hi = min(j, k), max(j, k)
+            u = defs[lo] + [v for v in defs[hi] if v not in defs[lo]]
+            pair[:, j, k] = indices(m[[i - 1 for i in u], j], m[[i - 1 for i in u], k])
+
+    def arr(name, values, fmt):
+        return "inline constexpr %s %s[] = {%s};\n" % (
+            "int" if fmt == "%d" else "double", name, ", ".join(fmt % v for v in values))
+
+    with open("comp_reference_values.inc", "w") as f:
+        f.write("// Written by tests/reference/comp_decks.py; do not edit.\n#pragma once\n")
+        f.write("namespace comp_reference {\n")
+        f.write("inline constexpr int nv = %d;\ninline constexpr int nd = %d;\n" % (NV, nd))
+        f.write(arr("punched1", [punched(v) for v in g1.T.ravel()], "%d"))
+        f.write(arr("punched2", [punched(v) for v in g2.T.ravel()], "%d"))
+        f.write(arr("keyed", keyed, "%d"))
+        for r, name in enumerate(("cosine", "psq", "correlation")):
+            p = m.T @ m
+            full = [indices(m[:, j], m[:, k])[r] for j in range(nd) for k in range(nd)]
+            f.write(arr("all_" + name, full, "%.9f"))
+            f.write(arr("key_" + name, key[r].ravel(), "%.9f"))
+            f.write(arr("pair_" + name, pair[r].ravel(), "%.9f"))
+        f.write("}  // namespace comp_reference\n")
+
+
+if __name__ == "__main__":
+    main()
