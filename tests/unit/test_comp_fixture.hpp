@@ -77,12 +77,13 @@ class CompRun : public RunFolder {
     init_page();
   }
 
-  // A run of its own: MONIN, the listing and the ISF start empty, the units and page afresh
+  // A run of its own: MONIN, the listing, MONPUN and the ISF start empty, the units and page afresh
   // (a stopped run leaves unread cards behind on MONIN).
   void fresh_run() {
     reset_run_state();
     std::filesystem::remove(dir_ / "MONIN");
     std::filesystem::remove(dir_ / "MONOUT");
+    std::filesystem::remove(dir_ / "MONPUN");
     init_units();
     isf_init();
     init_page();
