@@ -104,6 +104,16 @@ def main():
             f.write("# %s index among G01D01..G02D04\n" % label)
             for row in s:
                 f.write(" ".join("%.7f" % v for v in row) + "\n")
+        f.write("# pairwise correlation of G02D01, G01D01, G01D03 (lower triangle by rows)\n")
+        defs = [[abs(v) for v in d] for d in defs1 + defs2]
+        sel = [3, 0, 2]
+        for r in range(1, 3):
+            row = []
+            for k in range(r):
+                a, b = sel[k], sel[r]
+                u = defs[a] + [v for v in defs[b] if v not in defs[a]]
+                row.append(indices(m[[x - 1 for x in u], a], m[[x - 1 for x in u], b])[2])
+            f.write(" ".join("%.7f" % v for v in row) + "\n")
     write_inc(m)
 
 
