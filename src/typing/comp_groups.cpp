@@ -45,8 +45,8 @@ void C2LIMT(comp2_state& s) {
   if (s.total_dims > max_dims) proc_error("TOTAL NUMBER OF DIMENSIONS EXCEEDS " + int_to_text(max_dims, 4));
   // Counts below 1 would leave nothing to compare and loops without bounds.
   if (s.nvar < 1 || s.ndim < 1) {
-    proc_error("THE COUNT CARD OF " + group_text(s.group) + " GIVES " + std::to_string(s.nvar) +
-               " VARIABLES AND " + std::to_string(s.ndim) + " DIMENSIONS; EACH MUST BE AT LEAST 1.");
+    proc_error("COUNT CARD OF " + group_text(s.group) + ": " + std::to_string(s.nvar) + " VARIABLES, " +
+               std::to_string(s.ndim) + " DIMENSIONS; EACH MUST BE AT LEAST 1.");
   }
 }
 

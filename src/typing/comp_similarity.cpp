@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "executive/errors.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
 #include "io/fixed_text.hpp"
@@ -145,6 +146,16 @@ void C2SIMI() {
     over_definers(s, nd);
   } else {
     over_all_variables(s, s.nsel_vars, nd);
+  }
+  // Coefficients so large that their products overflow single precision leave no number;
+  // such a matrix must not reach the listing or CORRM1.
+  for (std::int32_t j = 1; j <= nd; ++j) {
+    for (std::int32_t k = j; k <= nd; ++k) {
+      if (std::isfinite(s.a[cell(k, j)])) continue;
+      proc_error("INDEX OF " + std::string(io::trim_right(s.sel_dim_names[at(j - 1)])) + " AND " +
+                 std::string(io::trim_right(s.sel_dim_names[at(k - 1)])) +
+                 " IS NOT A FINITE NUMBER: COEFFICIENTS TOO LARGE");
+    }
   }
   for (std::int32_t j = 1; j <= nd; ++j) {
     for (std::int32_t k = j + 1; k <= nd; ++k) s.a[cell(j, k)] = s.a[cell(k, j)];

@@ -222,6 +222,22 @@ TEST_F(Comp2, DeckWithItsOwnFormatCard) {
   Kpar kpar{};
   // numpy corrcoef((0.1, 0.2, 0.4), (0.4, 0.2, 0.1)) = -0.9285714
   EXPECT_NEAR(corrm1(kpar)[1], -0.9285714f, 1e-5);
+
+  // Coefficients whose products overflow single precision stop the run; nothing is stored.
+  fresh_run();
+  const std::vector<std::string> big{
+      "TOO LARGE", "   1   0   0   1", "DATA FILE PREPARED BY COMP1 FOR COMP2", "BIG",
+      "   3   2   1   1", "(3E10.2)", "   0.1E+00   0.2E+00   0.4E+00", "   1.0E+30   1.0E+30   0.1E+00",
+      "V001                V002                V003"};
+  const testing::RunResult stop = run_with_cards(&COMP2, big);
+  EXPECT_TRUE(stop.stopped);
+  EXPECT_NE(stop.console.find("INDEX OF G01D01 AND G01D02 IS NOT A FINITE NUMBER: COEFFICIENTS TOO LARGE\n"),
+            std::string::npos)
+      << stop.console;
+  std::int32_t notfound = 0;
+  std::vector<float> a(999u * 999u);
+  isf_real_square("CORRM1", 0, kpar, notfound, a, 2);
+  EXPECT_EQ(notfound, 1);
 }
 
 // Stops: the message (or stop code) of each misfit, before anything is stored.
@@ -254,6 +270,7 @@ TEST_F(Comp2, StopsForBadOptionsDecksAndLists) {
       {"   1   1", {"V001."}, {g20}, "NUMBER OF SELECTED VARIABLES LESS THAN 2", 0},
       {"   1   0   1", {"G01D01,G01D05."}, {g20}, "", 10008},
       {"   1   0   0   0", {}, {}, "COMP2: MONIN ENDED BEFORE THE FIRST CARD OF GROUP 1.", 0},
+      {"   1   0   0   0", {}, {GroupDeck{}}, "COUNT CARD OF GROUP 1: 0 VARIABLES, 0 DIMENSIONS; EACH MUST BE AT LEAST 1.", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.options) + " " + c.message);
