@@ -152,7 +152,7 @@ TEST_F(Comp2, PairwiseUnionOfDefiners) {
   EXPECT_NEAR(s[1], -0.4259261f, 1e-5);
 }
 
-// The Part's small cases: identical columns give 1; orthogonal ones 0; P = 0 gives a cosine
+// Small cases: identical columns give 1; orthogonal ones 0; P = 0 gives a cosine
 // index of 0; a negative product a negative PSQ.
 TEST_F(Comp2, SmallCasesOfTheIndices) {
   const struct {
