@@ -84,8 +84,8 @@ void install_components() {
   install_component("OTYPE", &OTYPE);
 
   // COMP1 and COMP2:
-  // install_component("COMP1", &COMP1);
-  // install_component("COMP2", &COMP2);
+  install_component("COMP1", &COMP1);
+  install_component("COMP2", &COMP2);
 }
 
 void reset_run_state() {

@@ -32,6 +32,9 @@ void punch_names(std::span<const std::string> w, std::int32_t n, std::int32_t co
 // Integers, 18 per card (I4).
 void punch_int(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
                std::int32_t item, std::int32_t unit);
+// Integers, 9 per card (I8).
+void punch_int8(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
+                std::int32_t item, std::int32_t unit);
 // 20-character names, 3 per card (A20), 12 blank columns before the label of a full card.
 void punch_char(std::span<const std::string> names, std::int32_t n, std::int32_t code,
                 std::int32_t item, std::int32_t unit);

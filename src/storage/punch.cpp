@@ -40,6 +40,7 @@ struct CardForm {
 constexpr CardForm real_cards{"", "I8,", 9, 8};
 constexpr CardForm word_cards{"", "A6,", 12, 6};
 constexpr CardForm int_cards{"", "I4,", 18, 4};
+constexpr CardForm int8_cards{"", "I8,", 9, 8};
 constexpr CardForm name_cards{"", "A20,", 3, 20};
 constexpr CardForm exact_real_cards{"1P", "E18.9,", 4, 18};
 constexpr CardForm wide_int_cards{"", "I12,", 6, 12};
@@ -128,6 +129,12 @@ void punch_int(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t co
                std::int32_t item, std::int32_t unit) {
   assert(n <= 0 || at(n) <= iv.size());
   punch_cards(int_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at(i)]); });
+}
+
+void punch_int8(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
+                std::int32_t item, std::int32_t unit) {
+  assert(n <= 0 || at(n) <= iv.size());
+  punch_cards(int8_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at(i)]); });
 }
 
 void punch_char(std::span<const std::string> names, std::int32_t n, std::int32_t code,
