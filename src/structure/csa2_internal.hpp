@@ -103,17 +103,20 @@ void EXPCLS(state& s);
 // ---- variable titles (csa2_titles.cpp) --------------------------------------------------
 // Reads one title per variable of the data set from MTXIN2 into vtitle.
 void RDTITL(state& s);
-// Splits a trimmed title into pieces (first, last), 1-based, of at most width - 6
-// characters for the first and width - 5 - max(ktcol, ...) for the rest (at least 10).
+// Splits a title at blanks into pieces (first, last), 1-based, for a line of `width`: the
+// first piece holds at most width - 6 characters, every later one width - 5 less the
+// continuation indent (so at least 10); a piece without a blank is cut at its allowance.
+// An empty title is one empty piece (last = 0).
 struct piece {
   std::int32_t first = 1;
   std::int32_t last = 0;
 };
 std::vector<piece> SPLTTL(std::string_view title, std::int32_t width, std::int32_t ktcol);
-// The blanks before a continuation piece (KTCOL + 3, kept within the line).
+// KTCOL as far as the line allows it: continuation pieces start KTCOL + 3 blanks in, and
+// a KTCOL that would leave them fewer than 10 characters is reduced.
 std::int32_t continuation_indent(std::int32_t width, std::int32_t ktcol);
-// Prints the rows of one cluster in page parts and the members' titles after them.
-// rows(first, last) prints rows first..last of the cluster (1-based in member order).
+// Prints the rows of one cluster in page-sized parts (rows(first, last) prints members
+// first..last, 1-based in member order) and then the members' titles part by part.
 struct member_row {
   std::int32_t v = 0;        // variable
   bool negative = false;     // its coefficient on the cluster is negative

@@ -156,6 +156,14 @@ TEST_F(Csa2Input, MismatchedSizesStop) {
             std::string::npos)
       << r.console;
 
+  put_communalities({0.5, 0.5, 0.5, 0.5, 0.5});
+  testing::put_isf_names({"A", "B", "C"});
+  r = run({"", ""});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find("CSA2: VNAMS1 names 3 active variables but the correlations are of 5."),
+            std::string::npos)
+      << r.console;
+
   put_matrix("UFACT1", 4, 1, {0.5, 0.6, 0.7, 0.8});
   put_definers({{1, 2}, {3, 4}});
   r = run({"   1", ""});
