@@ -14,6 +14,7 @@
 #include "executive/status.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -24,8 +25,6 @@ namespace {
 
 // Width of one entry of the missing-value code table: 39 copies of the digit and a blank.
 constexpr std::size_t code_entry_width = 40;
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 bool all_blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 

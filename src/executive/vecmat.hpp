@@ -5,6 +5,7 @@
 // behaviour of the sort and the selection, so both are fixed here step by step.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,6 +24,17 @@ inline constexpr std::int32_t matrix_ld = 999;
 // Index of element (j, k), both 1-based, in a matrix of leading dimension 999.
 constexpr std::size_t mat_index(std::int32_t j, std::int32_t k) {
   return static_cast<std::size_t>(k - 1) * matrix_ld + static_cast<std::size_t>(j - 1);
+}
+
+// Element i (1-based) of a 0-based vector; the position is checked in debug builds.
+inline std::size_t at(std::int32_t i) {
+  assert(i >= 1);
+  return static_cast<std::size_t>(i - 1);
+}
+// mat_index with the row and column checked in debug builds: rows 1..999, columns from 1.
+inline std::size_t rc(std::int32_t i, std::int32_t j) {
+  assert(i >= 1 && i <= matrix_ld && j >= 1);
+  return mat_index(i, j);
 }
 
 // c(i) = a(i) + b(i).

@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+#include "printing/page.hpp"
+
 namespace korvex::rotation {
 
 // Storage conventions: matrices are column by column with leading dimension 999, element
@@ -22,21 +25,12 @@ inline constexpr std::int32_t ld = 999;
 inline constexpr std::int32_t max_variables = 999;
 inline constexpr std::int32_t max_factors = 50;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
-inline std::size_t rc(std::int32_t i, std::int32_t j) {
-  assert(i >= 1 && i <= ld && j >= 1);
-  return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
-}
+using korvex::at;
+using korvex::rc;
 
 // The listing of one component run: its own page number and lines-left counter (both 0
 // when the component starts), the listing unit, and the longest text a pr_line call takes.
-struct listing {
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
-  std::int32_t unit = -1;
+struct listing : listing_counters {
   std::int32_t maxlen = 117;
 };
 
