@@ -60,6 +60,18 @@ void vec_min_index(std::span<const float> v, std::int32_t n, float& vmin, std::i
 // a(1)b(1) + ... + a(n)b(n).
 float dot_columns(std::span<const float> a, std::span<const float> b, std::int32_t n);
 
+// colss(j) = a(1, j)^2 + ... + a(n, j)^2 for the columns j = 1..n (diagonal included), each
+// sum in index order as dot_columns forms it.
+void column_sums_of_squares(std::span<const float> a, std::span<float> colss, std::int32_t n);
+
+// PSQ row of variable j: psq(i) = (a(1, i) a(1, j) + ... + a(n, i) a(n, j))^2 /
+// (colss(i) colss(j)) for i = 1..n, the squared cosine of columns i and j of the symmetric
+// matrix a as it stands (diagonal included); 0 where either column has no length. colss
+// holds the column sums of squares of a (column_sums_of_squares). psq(j) is left as it
+// comes out of the formula. Each cross product sums over the rows in index order.
+void psq_row(std::int32_t j, std::span<const float> a, std::span<const float> colss,
+             std::span<float> psq, std::int32_t n);
+
 // Mean square of the elements below the diagonal, summed column by column, each column top
 // down; divided by (n*n - n) * 0.5. n = 1 gives NaN (0/0).
 void mean_sq_offdiag(std::span<const float> a, std::int32_t n, float& result);

@@ -158,12 +158,8 @@ void CC5_residualize(std::span<const float> a, float& rmsq, float& pexh);
 void CC5_first_pass(std::int32_t kind, std::int32_t monin);
 void CCTST1(std::int32_t L);
 void CC5_conv_test(std::int32_t cycle, std::int32_t limit, std::int32_t& code);
-// psq(i) = the squared cosine of the residual columns i and j of R (diagonals included), 0
-// when a column has no length; uses the column sums of squares colss.
-void cc5_psq_row(std::int32_t j, std::span<const float> colss, std::span<float> psq,
-                 std::int32_t n);
-// Sums of squares of the columns 1..n of R (diagonal included), each in index order.
-void column_sums_of_squares(std::span<float> colss, std::int32_t n);
+// The PSQ rows of the residual R and its column sums of squares come from psq_row and
+// column_sums_of_squares (vecmat.hpp), with R kept exactly symmetric.
 // The lowest position of 1..n outside excl(1..nexcl) holding the largest v; 0 when
 // nexcl < 0 or nexcl >= n.
 std::int32_t CC5_pick_max(std::span<const float> v, std::int32_t n,

@@ -128,11 +128,6 @@ void MATINV(std::span<float> A, std::int32_t n, std::span<float> B, std::int32_t
 // stops the run ("UNEXPECTED END OF FILE FOUND ON TEMPORARY FILE.").
 void TPSQ(std::int32_t j, std::int32_t unit, std::int32_t kd, std::int32_t kmode);
 
-// psq(i) := PSQ of whole columns i and j of R (diagonal as it stands), i = 1..n; 0 where a
-// column is zero.
-void psq_row(std::int32_t j, std::span<const float> R, std::span<float> psq, std::int32_t n,
-             std::int32_t kd);
-
 // Approximation B (method 40) or its mean with the highest absolute r (41) into diag;
 // kpsq 1 prints the PSQ matrix. Fewer than 4 variables: a notice and the highest absolute
 // correlations instead.

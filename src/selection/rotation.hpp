@@ -1,5 +1,5 @@
 // Private ground of the rotation component GYRO and the residual component FAST: the
-// inputs both take from the ISF (run title, UFACT1, variable names and listed numbers), the
+// inputs both take from the ISF (UFACT1, variable names and listed numbers), the
 // listing counters a component lends to its routines, and GYRO's rotation routines
 // (varimax, quartimax, their pair angles and criteria) and summary. Only src/selection and
 // its tests include this header; other folders see gyro.hpp and fast.hpp.
@@ -35,10 +35,6 @@ struct listing : listing_counters {
 };
 
 // ---- inputs -----------------------------------------------------------------------------
-
-// The run title IDFILE as one 72-character line; its absence stops the run through
-// isf_not_found (stop code 10007).
-std::string read_run_title();
 
 // UFACT1: numvar rows (variables) and numfac columns (dimensions) in a, which holds 999 x 50
 // values whatever the entry's size.

@@ -54,9 +54,6 @@ struct selection_run {
 // characters (the line less its carriage-control column).
 void print_centred(listing& out, std::string_view text, std::int32_t maxlen);
 
-// The run title IDFILE as one 72-character line; absent: isf_not_found (10007).
-std::string read_run_title();
-
 // Steps common to SELECT and SLEEP before their banner: the common start step, a fresh
 // page-settings copy, the units MONIN, MONOUT and MTCORR (opening "CORR.TXT" for appending on
 // first use), a new listing page and the run title.
