@@ -456,6 +456,18 @@ TEST_F(DapRun, NonNumericFieldsStopNamingSubjectAndVariable) {
             "VARIABLE 2 (VAR2) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  Inf\"");
 }
 
+// After a reordering both messages name the variable by its output position: input field 3
+// (C) is output variable 1, field 1 (A) is output variable 2.
+TEST_F(DapRun, AfterAReorderingNonNumericAndBlankFieldsNameTheSameVariable) {
+  const std::string names = "VARIABLES\nA,B,C.\nREORDER\nC,A,B.\n";
+  EXPECT_EQ(dap(deck("   3     0 0", "(3F5.1)", names), "  1.0  2.0  x.y\n").message,
+            "VARIABLE 1 (C) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  x.y\"");
+  EXPECT_EQ(dap(deck("   3     0 0", "(3F5.1)", names), "  x.y  2.0  3.0\n").message,
+            "VARIABLE 2 (A) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  x.y\"");
+  dap(deck("   3     0 1", "(3F5.1)", names), "  1.0  2.0     \n");
+  EXPECT_TRUE(listing_has(" Variable   1 (C) is blank for subject number     1"));
+}
+
 // ---- missing values, reflection, names -----------------------------------------------------
 
 TEST_F(DapRun, MissingCodesBlanksAndReflection) {
