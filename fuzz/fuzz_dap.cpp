@@ -34,9 +34,7 @@ dap::card_source cards_of(std::string_view text) {
 }
 
 void start_run() {
-  init_units();
-  isf_init();
-  init_page();
+  fuzz::fresh_isf();
   reset_data_entry();
   dap::new_run();
   dap::dap_line(-1);
@@ -95,9 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzz::write_file("MONIN", rest.substr(0, split == std::string_view::npos ? rest.size() : split + 1));
       fuzz::write_file("MTXIN1", split == std::string_view::npos ? std::string_view() : rest.substr(split + 9));
       fuzz::guarded([] {
-        init_units();
-        isf_init();
-        init_page();
+        fuzz::fresh_isf();
         reset_data_entry();
         DAP();
       });

@@ -15,9 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::RunScope scope;
   fuzz::write_file("MONIN", std::string_view(reinterpret_cast<const char*>(data), size));
   fuzz::guarded([] {
-    init_units();
-    isf_init();
-    init_page();
+    fuzz::fresh_isf();
     GIST();
   });
   reset_errors();

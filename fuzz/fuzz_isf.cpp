@@ -19,9 +19,7 @@ using namespace korvex;
 namespace {
 
 void sample_store() {
-  init_units();
-  isf_init();
-  init_page();
+  fuzz::fresh_isf();
   fuzz::write_sample_entries();
   flush_all_units();
 }
@@ -50,18 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto* bytes = reinterpret_cast<const std::byte*>(data);
   fuzz::guarded([&] { stream_file(isf).write(1, std::span<const std::byte>(bytes, size)); });
   fuzz::read_every_entry(size > 0 ? data[size - 1] : 0);
-  fuzz::guarded([] {
-    std::int32_t page = 0;
-    std::int32_t lines = 0;
-    GIVE(get_unit("GIVE"), page, lines, get_unit("MONOUT"));
-  });
-  reset_errors();
-  fuzz::guarded([] {
-    std::int32_t page = 0;
-    std::int32_t lines = 0;
-    ISFDMP(page, lines, get_unit("MONOUT"));
-  });
-  reset_errors();
+  fuzz::save_and_list();
   fuzz::guarded([] { stream_dump(get_unit("MTIST"), get_unit("MONOUT")); });
   return 0;
 }

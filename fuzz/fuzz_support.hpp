@@ -18,9 +18,12 @@
 
 #include "executive/over00.hpp"
 #include "executive/stop.hpp"
+#include "executive/units.hpp"
 #include "io/console.hpp"
 #include "io/layout.hpp"
 #include "io/record_file.hpp"
+#include "printing/page.hpp"
+#include "storage/storage.hpp"
 
 namespace korvex::fuzz {
 
@@ -93,6 +96,14 @@ class [[nodiscard]] RunScope {
  private:
   std::filesystem::path home_;
 };
+
+// The start of a run as the main program makes it: the unit table, an empty ISF on MTIST
+// and the page state.
+inline void fresh_isf() {
+  init_units();
+  isf_init();
+  init_page();
+}
 
 inline void write_file(const std::string& name, std::string_view bytes) {
   std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

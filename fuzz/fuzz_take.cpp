@@ -16,9 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::write_file("TAKE", std::string_view(reinterpret_cast<const char*>(data), size));
   std::int32_t failed = 1;
   fuzz::guarded([&] {
-    init_units();
-    isf_init();
-    init_page();
+    fuzz::fresh_isf();
     std::int32_t page = 0;
     std::int32_t lines = 0;
     TAKE(get_unit("TAKE"), failed, page, lines, get_unit("MONOUT"));
@@ -26,16 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reset_errors();
   if (!isf_ready()) return 0;
   fuzz::read_every_entry(size > 0 ? data[size - 1] : 0);
-  fuzz::guarded([] {
-    std::int32_t page = 0;
-    std::int32_t lines = 0;
-    GIVE(get_unit("GIVE"), page, lines, get_unit("MONOUT"));
-  });
-  reset_errors();
-  fuzz::guarded([] {
-    std::int32_t page = 0;
-    std::int32_t lines = 0;
-    ISFDMP(page, lines, get_unit("MONOUT"));
-  });
+  fuzz::save_and_list();
   return 0;
 }

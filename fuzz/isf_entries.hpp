@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "executive/errors.hpp"
+#include "executive/units.hpp"
 #include "fuzz_support.hpp"
 #include "storage/storage.hpp"
 
@@ -143,6 +144,23 @@ inline void read_every_entry(std::uint8_t other) {
       reset_errors();
     }
   }
+}
+
+// Saves the store with GIVE and lists it with the ISF dump, each on its own page counters;
+// a stop ends only that step.
+inline void save_and_list() {
+  guarded([] {
+    std::int32_t page = 0;
+    std::int32_t lines = 0;
+    GIVE(get_unit("GIVE"), page, lines, get_unit("MONOUT"));
+  });
+  reset_errors();
+  guarded([] {
+    std::int32_t page = 0;
+    std::int32_t lines = 0;
+    ISFDMP(page, lines, get_unit("MONOUT"));
+  });
+  reset_errors();
 }
 
 }  // namespace korvex::fuzz

@@ -27,7 +27,6 @@ namespace korvex {
 
 namespace {
 
-using cor::at;
 
 // One run of COR2.
 struct cor2_run {
@@ -149,15 +148,15 @@ void correlate(cor2_run& run) {
     sd[uj] = varies[uj] != 0 ? cor::sqrt0(totals(j, j) / n) : 0.0;
     run.sd[uj] = static_cast<float>(sd[uj]);
   }
-  run.r.assign(cor::at(nv, nv) + 1, 0.0f);
+  run.r.assign(rc(nv, nv) + 1, 0.0f);
   for (std::int32_t j = 1; j <= nv; ++j) {
     for (std::int32_t k = j + 1; k <= nv; ++k) {
       const double r = cor::div0(totals(k, j) / n, sd[static_cast<std::size_t>(j - 1)] *
                                                        sd[static_cast<std::size_t>(k - 1)]);
-      run.r[at(k, j)] = cor::clamp_correlation(r);
-      run.r[at(j, k)] = run.r[at(k, j)];
+      run.r[rc(k, j)] = cor::clamp_correlation(r);
+      run.r[rc(j, k)] = run.r[rc(k, j)];
     }
-    run.r[at(j, j)] = 1.0f;
+    run.r[rc(j, j)] = 1.0f;
   }
 }
 

@@ -222,12 +222,12 @@ pair_stats compute(cor3_state& st, const pass_totals& t) {
 // A packed triangle as a full symmetric single-precision matrix with 999 rows.
 template <class T, class U>
 void unpack(const std::vector<U>& tri, std::int32_t nv, std::vector<T>& full) {
-  full.assign(at(nv, nv) + 1, T{});
+  full.assign(rc(nv, nv) + 1, T{});
   for (std::int32_t j = 1; j <= nv; ++j) {
     for (std::int32_t k = j; k <= nv; ++k) {
       const T v = static_cast<T>(tri[packed(j, k, nv)]);
-      full[at(k, j)] = v;
-      full[at(j, k)] = v;
+      full[rc(k, j)] = v;
+      full[rc(j, k)] = v;
     }
   }
 }
@@ -243,10 +243,10 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
   std::vector<float> scratch;
 
   if (o.complete == 0) {
-    std::vector<float> means(at(nv, nv) + 1, 0.0f);
+    std::vector<float> means(rc(nv, nv) + 1, 0.0f);
     for (std::int32_t j = 1; j <= nv; ++j) {
       for (std::int32_t k = 1; k <= nv; ++k) {
-        means[at(k, j)] =
+        means[rc(k, j)] =
             static_cast<float>(ps.mean[ps.idx(k, j)] + st.shift[static_cast<std::size_t>(j - 1)]);
       }
     }
@@ -273,10 +273,10 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
       pr_imatrix_tri(full, st.names, nv, ld999, "MATCHED N", st.page, st.lines, st.monout);
     }
     if (o.need_moments == 1) {
-      std::vector<float> sd(at(nv, nv) + 1, 0.0f);
+      std::vector<float> sd(rc(nv, nv) + 1, 0.0f);
       for (std::int32_t j = 1; j <= nv; ++j) {
         for (std::int32_t k = 1; k <= nv; ++k)
-          sd[at(k, j)] = static_cast<float>(ps.sd[ps.idx(k, j)]);
+          sd[rc(k, j)] = static_cast<float>(ps.sd[ps.idx(k, j)]);
       }
       if (o.save_sd == 1) {
         make_kpar(kpar, nv, nv, 0);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data_entry/dsf_reader.hpp"
+#include "executive/vecmat.hpp"
 
 namespace korvex::cor {
 
@@ -22,10 +23,8 @@ inline constexpr std::int32_t title_word_count = 12;
 inline constexpr std::int32_t title_word_length = 6;
 inline constexpr std::size_t ld = 999;  // leading dimension of matrices exchanged with the ISF
 
-// Index of element (i, j), both 1-based, of a matrix with leading dimension 999.
-inline std::size_t at(std::int32_t i, std::int32_t j) {
-  return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
-}
+// Element (i, j), both 1-based, of a matrix with leading dimension 999 is at rc(i, j).
+using korvex::rc;
 
 // Place of the pair (j, k), j <= k, in a lower triangle with diagonal packed column by column
 // for nv variables (0-based): column j holds k = j..nv.

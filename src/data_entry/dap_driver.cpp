@@ -11,6 +11,7 @@
 #include "executive/status.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -22,8 +23,6 @@ void DAP() { dap::DAP2(); }
 namespace dap {
 
 namespace {
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 // The conditions a subject loop can end in, with their messages.
 enum class data_state { none, incomplete, missing, more_subjects, subject_names, fewer_subjects };

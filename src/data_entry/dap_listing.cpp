@@ -23,12 +23,12 @@ namespace {
 constexpr std::size_t title_lines = 10;
 constexpr std::size_t title_piece = 160;
 
-// Copies text into line from 1-based column `first`, dropping what falls past the line.
-void place(std::string& line, std::int32_t first, std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const std::size_t col = static_cast<std::size_t>(first - 1) + i;
-    if (col < line.size()) line[col] = text[i];
-  }
+// The part of a title line laid out by expand_line that goes into the header: the laid-out
+// line's first character is its carriage position and is dropped, unless the piece itself
+// starts there (a piece as wide as the whole field, or nearly), which then keeps every letter.
+std::string_view header_piece(std::string_view laid_out, std::size_t width) {
+  if (!laid_out.empty() && laid_out.front() == ' ') laid_out.remove_prefix(1);
+  return laid_out.substr(0, std::min(width, laid_out.size()));
 }
 
 }  // namespace
@@ -51,36 +51,35 @@ void dap_line(std::int32_t n) {
   }
 }
 
-// The head line holds "1DAP" and "Page" with the number in the last 5 columns; the title,
-// centred by expand_line for a width of L - 19, fills columns 8 to L - 12 of the head line
-// and, when it needs more pieces, of the lines below it.
+// Every header line is L columns: "1DAP" (or blanks) in columns 1-7, a title piece in
+// columns 8 to L - 12, and on the head line "Page" with the number in the last 5 columns.
+// The title is centred by expand_line for a width of L - 19 and needs one line per piece.
+// The page settings come from page_common, which dap_line(-1) filled (50 to 132 columns).
 void dap_page_header() {
   dap_print_state_record& ps = print_state();
-  const std::int32_t L = page_common().ncline;
+  const std::int32_t L = std::max(page_common().ncline, 20);
   const std::int32_t P = page_common().nlpage;
   ps.page += 1;
+  const std::int32_t width = L - 19;
 
-  std::string head_layout = "('1DAP',T000,'Page',I5)";
-  int_to_text(L - 8, std::span<char>(head_layout.data() + 9, 3));
-  const std::string head = io::pad(io::format_line(head_layout, {ps.page}), static_cast<std::size_t>(L));
+  std::string head_layout = "('1DAP',3X,A000,T000,'Page',I5)";
+  int_to_text(width, std::span<char>(head_layout.data() + 12, 3));
+  int_to_text(L - 8, std::span<char>(head_layout.data() + 17, 3));
+  std::string line_layout = "(7X,A000,12X)";
+  int_to_text(width, std::span<char>(line_layout.data() + 5, 3));
 
   std::vector<std::string> pieces(title_lines, std::string(title_piece, ' '));
   std::int32_t n = 0;
-  expand_line(0, L - 19, run().title_card, pieces, n);
+  expand_line(0, width, run().title_card, pieces, n);
   n = std::max(n, 1);
-  const auto title_width = static_cast<std::size_t>(std::max(L - 19, 0));
 
   for (std::int32_t i = 1; i <= n; ++i) {
-    std::string line(static_cast<std::size_t>(L), ' ');
+    const std::string text(header_piece(pieces[static_cast<std::size_t>(i - 1)], static_cast<std::size_t>(width)));
     if (i == 1) {
-      place(line, 1, std::string_view(head).substr(0, 7));
-      place(line, L - 12, std::string_view(head).substr(static_cast<std::size_t>(L - 13)));
+      write_formatted(ps.unit, head_layout, {text, ps.page});
+    } else {
+      write_formatted(ps.unit, line_layout, {text});
     }
-    const std::string& piece = pieces[static_cast<std::size_t>(i - 1)];
-    if (piece.find_first_not_of(' ') != std::string::npos) {
-      place(line, 8, std::string_view(piece).substr(0, title_width));
-    }
-    write_formatted(ps.unit, "(A)", {line});
   }
   write_formatted(ps.unit, "(1X)");
   ps.lines_left = P - n - 1;

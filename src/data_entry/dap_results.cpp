@@ -12,6 +12,7 @@
 #include "executive/status.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -26,8 +27,6 @@ namespace {
 constexpr std::int32_t isf_name_chunk = 100;
 // Length of a statistics-table cell.
 constexpr std::size_t cell_length = 132;
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 // True when x is a whole number that an int32 holds.
 bool is_whole(float x) {

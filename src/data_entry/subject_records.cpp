@@ -14,6 +14,7 @@
 #include "executive/status.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -24,8 +25,6 @@ namespace {
 
 // Width of one entry of the missing-value code table: 39 copies of the digit and a blank.
 constexpr std::size_t code_entry_width = 40;
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 bool all_blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
@@ -112,10 +111,20 @@ void end_of_data(std::int32_t rec, bool blank, std::int32_t& status) {
 }
 
 // A numeric field the engine cannot read as a number stops the run, naming the subject and
-// the variable; it never stands for a value.
+// the variable; it never stands for a value. The variable of format field k is numbered as the
+// blank-field message numbers it: by its output position h, where var_source(h) = k (after a
+// reordering h differs from k; its name var_names(h) is input_names(k) either way).
 [[noreturn]] void not_a_number(const dap_run_state& r, std::int32_t k, std::string_view text) {
+  std::int32_t h = k;
+  const std::int32_t nv = r.common.nv;
+  for (std::int32_t i = 1; i <= nv && at(i) < r.work.var_source.size(); ++i) {
+    if (r.work.var_source[at(i)] == k) {
+      h = i;
+      break;
+    }
+  }
   const std::string& name = r.input_names[at(k)];
-  proc_error("VARIABLE " + number_text(k) + " (" + std::string(io::trim_right(name)) + ") OF SUBJECT NUMBER " +
+  proc_error("VARIABLE " + number_text(h) + " (" + std::string(io::trim_right(name)) + ") OF SUBJECT NUMBER " +
              number_text(r.common.record_set_count) + " IS NOT A NUMBER: \"" + std::string(text) + "\"");
 }
 

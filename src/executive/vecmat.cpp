@@ -81,6 +81,36 @@ float dot_columns(std::span<const float> a, std::span<const float> b, std::int32
   return s;
 }
 
+void column_sums_of_squares(std::span<const float> a, std::span<float> colss, std::int32_t n) {
+  assert(matrix_fits(a, n) && colss.size() >= count(n));
+  for (std::int32_t j = 1; j <= n; ++j) {
+    const std::span<const float> column = a.subspan(mat_index(1, j), count(n));
+    colss[at(j)] = dot_columns(column, column, n);
+  }
+}
+
+// The cross products of column j with every column are summed over m in index order, as
+// dot_columns would; since a is symmetric, element (m, i) is read as (i, m), which lets the
+// sums of different i run side by side in psq itself.
+void psq_row(std::int32_t j, std::span<const float> a, std::span<const float> colss,
+             std::span<float> psq, std::int32_t n) {
+  assert(matrix_fits(a, n) && colss.size() >= count(n) && psq.size() >= count(n));
+  if (n < 1) return;
+  float* c = psq.data();
+  for (std::int32_t i = 0; i < n; ++i) c[i] = 0.0f;
+  for (std::int32_t m = 1; m <= n; ++m) {
+    const float amj = a[mat_index(m, j)];
+    const float* column = &a[mat_index(1, m)];
+    for (std::int32_t i = 0; i < n; ++i) c[i] = c[i] + column[i] * amj;
+  }
+  const float sj = colss[at(j)];
+  for (std::int32_t i = 1; i <= n; ++i) {
+    const float ci = psq[at(i)];
+    const float d = colss[at(i)] * sj;
+    psq[at(i)] = d == 0.0f ? 0.0f : ci * ci / d;
+  }
+}
+
 void mean_sq_offdiag(std::span<const float> a, std::int32_t n, float& result) {
   assert(matrix_fits(a, n));
   float s = 0.0f;

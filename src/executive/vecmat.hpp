@@ -5,6 +5,7 @@
 // behaviour of the sort and the selection, so both are fixed here step by step.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,6 +24,17 @@ inline constexpr std::int32_t matrix_ld = 999;
 // Index of element (j, k), both 1-based, in a matrix of leading dimension 999.
 constexpr std::size_t mat_index(std::int32_t j, std::int32_t k) {
   return static_cast<std::size_t>(k - 1) * matrix_ld + static_cast<std::size_t>(j - 1);
+}
+
+// Element i (1-based) of a 0-based vector; the position is checked in debug builds.
+inline std::size_t at(std::int32_t i) {
+  assert(i >= 1);
+  return static_cast<std::size_t>(i - 1);
+}
+// mat_index with the row and column checked in debug builds: rows 1..999, columns from 1.
+inline std::size_t rc(std::int32_t i, std::int32_t j) {
+  assert(i >= 1 && i <= matrix_ld && j >= 1);
+  return mat_index(i, j);
 }
 
 // c(i) = a(i) + b(i).
@@ -47,6 +59,18 @@ void vec_min_index(std::span<const float> v, std::int32_t n, float& vmin, std::i
 
 // a(1)b(1) + ... + a(n)b(n).
 float dot_columns(std::span<const float> a, std::span<const float> b, std::int32_t n);
+
+// colss(j) = a(1, j)^2 + ... + a(n, j)^2 for the columns j = 1..n (diagonal included), each
+// sum in index order as dot_columns forms it.
+void column_sums_of_squares(std::span<const float> a, std::span<float> colss, std::int32_t n);
+
+// PSQ row of variable j: psq(i) = (a(1, i) a(1, j) + ... + a(n, i) a(n, j))^2 /
+// (colss(i) colss(j)) for i = 1..n, the squared cosine of columns i and j of the symmetric
+// matrix a as it stands (diagonal included); 0 where either column has no length. colss
+// holds the column sums of squares of a (column_sums_of_squares). psq(j) is left as it
+// comes out of the formula. Each cross product sums over the rows in index order.
+void psq_row(std::int32_t j, std::span<const float> a, std::span<const float> colss,
+             std::span<float> psq, std::int32_t n);
 
 // Mean square of the elements below the diagonal, summed column by column, each column top
 // down; divided by (n*n - n) * 0.5. n = 1 gives NaN (0/0).

@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+#include "printing/page.hpp"
+
 namespace korvex::cc5 {
 
 // Storage conventions: R and A are column by column with leading dimension 999, element
@@ -23,14 +26,8 @@ inline constexpr std::int32_t max_dims = 50;
 inline constexpr std::int32_t max_keys = 99;
 inline constexpr std::int32_t ld = 999;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
-inline std::size_t rc(std::int32_t i, std::int32_t j) {
-  assert(i >= 1 && i <= max_vars && j >= 1 && j <= max_vars);
-  return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
-}
+using korvex::at;
+using korvex::rc;
 
 // The control block cc5_control: card values, sizes, totals and the state of the passes.
 struct control_block {
@@ -66,11 +63,7 @@ struct control_block {
 };
 
 // The component's own page number and lines-left counter with the MONOUT unit number.
-struct listing {
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
-  std::int32_t unit = -1;
-};
+using listing = korvex::listing_counters;
 
 // Everything one analysis works on. Created when CC5 starts and dropped when it ends, so
 // nothing passes from one *CC5 card to the next except through the ISF.
@@ -165,12 +158,8 @@ void CC5_residualize(std::span<const float> a, float& rmsq, float& pexh);
 void CC5_first_pass(std::int32_t kind, std::int32_t monin);
 void CCTST1(std::int32_t L);
 void CC5_conv_test(std::int32_t cycle, std::int32_t limit, std::int32_t& code);
-// psq(i) = the squared cosine of the residual columns i and j of R (diagonals included), 0
-// when a column has no length; uses the column sums of squares colss.
-void cc5_psq_row(std::int32_t j, std::span<const float> colss, std::span<float> psq,
-                 std::int32_t n);
-// Sums of squares of the columns 1..n of R (diagonal included), each in index order.
-void column_sums_of_squares(std::span<float> colss, std::int32_t n);
+// The PSQ rows of the residual R and its column sums of squares come from psq_row and
+// column_sums_of_squares (vecmat.hpp), with R kept exactly symmetric.
 // The lowest position of 1..n outside excl(1..nexcl) holding the largest v; 0 when
 // nexcl < 0 or nexcl >= n.
 std::int32_t CC5_pick_max(std::span<const float> v, std::int32_t n,

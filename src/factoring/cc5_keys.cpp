@@ -102,12 +102,12 @@ void pivot_collinearity(analysis& s, std::int32_t L, std::span<std::int32_t> key
   std::vector<float> q(static_cast<std::size_t>(n));
   std::vector<float> sorted(static_cast<std::size_t>(n));
   std::vector<std::int32_t> x(static_cast<std::size_t>(n));
-  column_sums_of_squares(colss, n);
+  column_sums_of_squares(s.R, colss, n);
   nkeys = 0;
   for (std::int32_t ci = 1; ci <= c.npiv; ++ci) {
     const std::int32_t p = cand[at(ci)];
     if (ci > 1) candidate_message(s, 1, L, cand[at(ci - 1)], p);
-    cc5_psq_row(p, colss, q, n);
+    psq_row(p, s.R, colss, q, n);
     sort_desc_index(q, sorted, x, n);
     const auto S = [&](std::int32_t k) { return sorted[at(k)]; };
     std::int32_t accepted = 0;
@@ -158,10 +158,10 @@ void mutual_collinearity(analysis& s, std::int32_t L, std::span<std::int32_t> ke
   std::vector<float> least(static_cast<std::size_t>(n));  // -1 marks a key or an exclusion
   std::vector<std::int32_t> excl;
   excl.reserve(static_cast<std::size_t>(n));
-  column_sums_of_squares(colss, n);
+  column_sums_of_squares(s.R, colss, n);
 
   const auto take_psq = [&](std::int32_t v) {
-    cc5_psq_row(v, colss, q, n);
+    psq_row(v, s.R, colss, q, n);
     for (std::int32_t i = 1; i <= n; ++i) {
       sums[at(i)] = sums[at(i)] + q[at(i)];
       if (q[at(i)] < least[at(i)]) least[at(i)] = q[at(i)];
@@ -306,7 +306,7 @@ void cckeys(std::int32_t L, std::span<std::int32_t> keys, std::int32_t& nkeys, s
       single_key(work);
       return;
     case 6:
-      column_sums_of_squares(work, n);
+      column_sums_of_squares(s.R, work, n);
       single_key(work);
       return;
     case 7:
@@ -316,7 +316,7 @@ void cckeys(std::int32_t L, std::span<std::int32_t> keys, std::int32_t& nkeys, s
       leading(s.VSQ);
       break;
     case 9:
-      column_sums_of_squares(work, n);
+      column_sums_of_squares(s.R, work, n);
       leading(work);
       break;
     default:

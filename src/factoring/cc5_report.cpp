@@ -52,7 +52,7 @@ void key_report(analysis& s, std::int32_t L, std::int32_t nkeys,
 
   PAGER(-2, o.page, o.lines, o.unit);
   std::vector<float> colss(static_cast<std::size_t>(n));
-  column_sums_of_squares(colss, n);
+  column_sums_of_squares(s.R, colss, n);
   if (c.kshort == 0) {
     privo(colss, s.ORD, s.VARNAM, n, 1, 3,
           "SUM OF THE SQUARED CORRELATIONS FOR EACH VARIABLE (DIAGONAL INCLUDED)", o.page,
@@ -69,7 +69,7 @@ void key_report(analysis& s, std::int32_t L, std::int32_t nkeys,
   if (c.kshort != 0) return;
   if (c.kon1 == 1) {
     std::vector<float> v(static_cast<std::size_t>(n));
-    cc5_psq_row(keys[0], colss, v, n);
+    psq_row(keys[0], s.R, colss, v, n);
     privo(v, s.ORD, s.VARNAM, n, 1, 4,
           title("(\"PSQ VALUES FOR THE PIVOT VARIABLE OF DIMENSION \",I0)", {L}), o.page, o.lines,
           o.unit);
@@ -79,7 +79,7 @@ void key_report(analysis& s, std::int32_t L, std::int32_t nkeys,
     std::vector<std::string> colnames(static_cast<std::size_t>(nkeys));
     for (std::int32_t m = 1; m <= nkeys; ++m) {
       const std::int32_t key = keys[at(m)];
-      cc5_psq_row(key, colss,
+      psq_row(key, s.R, colss,
                   std::span<float>(table).subspan(static_cast<std::size_t>(m - 1) * n, n), n);
       colnum[at(m)] = s.ORD[at(key)];
       colnames[at(m)] = s.VARNAM[at(key)];

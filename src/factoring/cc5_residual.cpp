@@ -110,32 +110,6 @@ void CC5_conv_test(std::int32_t cycle, std::int32_t limit, std::int32_t& code) {
   if (cycle == limit) c.kprt2 = 2;
 }
 
-void column_sums_of_squares(std::span<float> colss, std::int32_t n) {
-  const analysis& s = state();
-  for (std::int32_t j = 1; j <= n; ++j) colss[at(j)] = dot_columns(s.r_col(j), s.r_col(j), n);
-}
-
-// The cross-products of column j with every column are summed over m in index order, as
-// dot_columns would; since R is kept exactly symmetric, element (m, i) is read as (i, m),
-// which lets the sums of different i run side by side.
-void cc5_psq_row(std::int32_t j, std::span<const float> colss, std::span<float> psq,
-                 std::int32_t n) {
-  const analysis& s = state();
-  float* c = psq.data();
-  for (std::int32_t i = 0; i < n; ++i) c[i] = 0.0f;
-  for (std::int32_t m = 1; m <= n; ++m) {
-    const float rmj = s.r(m, j);
-    const float* col = s.r_col(m).data();
-    for (std::int32_t i = 0; i < n; ++i) c[i] = c[i] + col[i] * rmj;
-  }
-  const float sj = colss[at(j)];
-  for (std::int32_t i = 1; i <= n; ++i) {
-    const float ci = psq[at(i)];
-    const float d = colss[at(i)] * sj;
-    psq[at(i)] = d == 0.0f ? 0.0f : ci * ci / d;
-  }
-}
-
 std::int32_t CC5_pick_max(std::span<const float> v, std::int32_t n,
                           std::span<const std::int32_t> excl, std::int32_t nexcl) {
   if (nexcl < 0 || (nexcl > 0 && nexcl >= n)) return 0;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "executive/status.hpp"
+#include "executive/vecmat.hpp"
+#include "printing/page.hpp"
 
 namespace korvex::dvp {
 
@@ -23,14 +25,8 @@ namespace korvex::dvp {
 inline constexpr std::int32_t max_vars = 999;
 inline constexpr std::int32_t ref_ld = 11;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
-inline std::size_t rc(std::int32_t i, std::int32_t j) {
-  assert(i >= 1 && i <= max_vars && j >= 1 && j <= max_vars);
-  return static_cast<std::size_t>(j - 1) * max_vars + static_cast<std::size_t>(i - 1);
-}
+using korvex::at;
+using korvex::rc;
 inline std::size_t rc11(std::int32_t i, std::int32_t j) {
   assert(i >= 1 && i <= ref_ld && j >= 1);
   return static_cast<std::size_t>(j - 1) * ref_ld + static_cast<std::size_t>(i - 1);
@@ -66,11 +62,7 @@ dvp_state_record& dvp_state();
 
 // The component's own page number and lines-left counter (both 0 when DVP starts) with the
 // MONOUT unit number: everything the paging protocol needs from the caller.
-struct listing {
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
-  std::int32_t unit = -1;
-};
+using listing = korvex::listing_counters;
 
 // Runs make() and returns its result; an allocation that fails stops the run through
 // check_alloc_stat with the caller's tag.
@@ -135,11 +127,6 @@ void MATINV(std::span<float> A, std::int32_t n, std::span<float> B, std::int32_t
 // the diagonal of R as it stands); psq(j) := 1. Divisions by zero give 0. A missing record
 // stops the run ("UNEXPECTED END OF FILE FOUND ON TEMPORARY FILE.").
 void TPSQ(std::int32_t j, std::int32_t unit, std::int32_t kd, std::int32_t kmode);
-
-// psq(i) := PSQ of whole columns i and j of R (diagonal as it stands), i = 1..n; 0 where a
-// column is zero.
-void psq_row(std::int32_t j, std::span<const float> R, std::span<float> psq, std::int32_t n,
-             std::int32_t kd);
 
 // Approximation B (method 40) or its mean with the highest absolute r (41) into diag;
 // kpsq 1 prints the PSQ matrix. Fewer than 4 variables: a notice and the highest absolute

@@ -109,32 +109,6 @@ void TPSQ(std::int32_t j, std::int32_t unit, std::int32_t kd, std::int32_t kmode
   s.psq[at(j)] = 1.0f;
 }
 
-// Contract in dvp_internal.hpp; R must be symmetric (leading dimension 999). The dot
-// products of column i with column j and with itself run down the rows in index order; they
-// are formed for every i at once by reading column l for row l.
-void psq_row(std::int32_t j, std::span<const float> R, std::span<float> psq, std::int32_t n,
-             std::int32_t kd) {
-  assert(kd == 1);
-  (void)kd;
-  if (n < 1) return;
-  const auto side = static_cast<std::size_t>(n);
-  std::vector<float> cross(side, 0.0f);
-  std::vector<float> self(side, 0.0f);
-  for (std::int32_t l = 1; l <= n; ++l) {
-    const float* column = &R[rc(1, l)];
-    const float r_lj = R[rc(l, j)];
-    for (std::size_t i = 0; i < side; ++i) {
-      cross[i] += column[i] * r_lj;
-      self[i] += column[i] * column[i];
-    }
-  }
-  const float b = self[at(j)];
-  for (std::size_t i = 0; i < side; ++i) {
-    const float d = self[i] * b;
-    psq[i] = d == 0.0f ? 0.0f : cross[i] * cross[i] / d;
-  }
-}
-
 void B(listing& out, std::int32_t scratch) {
   dvp_state_record& s = dvp_state();
   const std::int32_t n = s.numvar;

@@ -29,8 +29,10 @@ constexpr const char* no_number_layout =
 // holding the starting estimates), in descending order of PSQ.
 void choose_references(dvp_state_record& s, std::int32_t q) {
   const std::int32_t N = s.numvar;
+  std::vector<float> whole(static_cast<std::size_t>(std::max(N, 1)), 0.0f);
+  column_sums_of_squares(s.R, whole, N);
   for (std::int32_t j = 1; j <= N; ++j) {
-    psq_row(j, s.R, s.psq, N, 1);
+    psq_row(j, s.R, whole, s.psq, N);
     sort_desc_index(s.psq, s.colss, s.perm, N);
     std::int32_t* list = &s.ref_table[rc11(1, j)];
     list[0] = j;

@@ -36,8 +36,10 @@ void check_injected(FileOp op, const char* what, const std::string& path) {
   if (injected_failure(op, path)) fail(what, path, EIO);
 }
 
+// offset is 0-based; the message counts byte positions from 1, as the dumps do.
 [[noreturn]] void damaged(long long offset, const std::string& path, const std::string& why) {
-  throw IoError("damaged record at byte " + std::to_string(offset) + " of " + path + ": " + why, 1);
+  throw IoError("damaged record at byte " + std::to_string(offset + 1) + " of " + path + ": " + why,
+                1);
 }
 
 void put_u32(std::vector<std::byte>& out, std::uint32_t v) {

@@ -9,6 +9,7 @@
 
 #include "executive/errors.hpp"
 #include "executive/units.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/printing.hpp"
@@ -21,8 +22,6 @@ namespace {
 constexpr std::int32_t field_width = 20;
 // The table's caption and row lines.
 constexpr std::int32_t table_line = 132;
-
-std::size_t at(std::int32_t j) { return static_cast<std::size_t>(j - 1); }
 
 // Length of a value's text: from the field's first non-blank character to its end.
 std::int32_t text_length(const std::string& field) {

@@ -20,6 +20,15 @@ struct page_state_record {
   std::int32_t aux_a = 6;
 };
 
+// A component's own listing counters: its page number and lines-left count (both 0 when it
+// starts, so it numbers its pages from 1) and the listing unit, the caller's side of the
+// four-argument PAGER and of every printer.
+struct listing_counters {
+  std::int32_t page = 0;
+  std::int32_t lines = 0;
+  std::int32_t unit = -1;
+};
+
 void init_page();
 void reset_page();
 std::int32_t get_nlpage();

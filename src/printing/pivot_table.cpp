@@ -8,6 +8,7 @@
 
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/printing.hpp"
@@ -16,8 +17,6 @@
 namespace korvex {
 
 namespace {
-
-std::size_t at(std::int32_t j) { return static_cast<std::size_t>(j - 1); }
 
 // Only the key rows are counted against the page; the heading, head row and blank line
 // are written around that reservation.

@@ -20,8 +20,6 @@ namespace korvex {
 
 namespace {
 
-std::size_t at(std::int32_t j) { return static_cast<std::size_t>(j - 1); }
-
 // "   kt Largest Correlations for Each Variable": the count right-aligned in columns 6-8;
 // the record's first column is its carriage control.
 std::string topten_heading(std::int32_t kt) {

@@ -11,6 +11,7 @@
 
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/printing.hpp"
@@ -22,7 +23,6 @@ namespace {
 
 using printing_detail::layout_fields;
 
-std::size_t at(std::int32_t j) { return static_cast<std::size_t>(j - 1); }
 std::size_t count(std::int32_t n) { return static_cast<std::size_t>(std::max(n, 0)); }
 
 // How one printer lays out its blocks.

@@ -186,7 +186,7 @@ void fast_main() {
   const std::int32_t monin = get_unit("MONIN");
   run.out.unit = get_unit("MONOUT");
   run.card = fast_read_control(monin);
-  run.title = rotation::read_run_title();
+  run.title = read_run_title();
   print_heading(run, run.out);
 
   run.a = rotation::read_factor_matrix("FAST", 0);

@@ -21,6 +21,7 @@
 #include "printing/printing.hpp"
 #include "selection/gyro.hpp"
 #include "selection/rotation.hpp"
+#include "storage/storage.hpp"
 
 namespace korvex {
 
@@ -103,7 +104,7 @@ void gyro_main() {
 
   print_heading(out);
 
-  const std::string title = rotation::read_run_title();
+  const std::string title = read_run_title();
   rotation::factor_matrix f = rotation::read_factor_matrix("GYRO", 1);
   const rotation::variable_labels labels = rotation::read_variable_labels(f.numvar);
   std::vector<std::string> factor_names(rotation::at(f.numfac) + 1, std::string(name_length, ' '));

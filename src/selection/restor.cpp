@@ -153,7 +153,7 @@ void restor_main() {
 }  // namespace
 
 void restor_read_isf(restor_run& run) {
-  run.title = selection::read_run_title();
+  run.title = read_run_title();
 
   run.names.assign(selection::max_variables, std::string(name_length, ' '));
   Kpar names_kpar{};

@@ -1,5 +1,5 @@
 // Private ground of the rotation component GYRO and the residual component FAST: the
-// inputs both take from the ISF (run title, UFACT1, variable names and listed numbers), the
+// inputs both take from the ISF (UFACT1, variable names and listed numbers), the
 // listing counters a component lends to its routines, and GYRO's rotation routines
 // (varimax, quartimax, their pair angles and criteria) and summary. Only src/selection and
 // its tests include this header; other folders see gyro.hpp and fast.hpp.
@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+#include "printing/page.hpp"
+
 namespace korvex::rotation {
 
 // Storage conventions: matrices are column by column with leading dimension 999, element
@@ -22,29 +25,16 @@ inline constexpr std::int32_t ld = 999;
 inline constexpr std::int32_t max_variables = 999;
 inline constexpr std::int32_t max_factors = 50;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
-inline std::size_t rc(std::int32_t i, std::int32_t j) {
-  assert(i >= 1 && i <= ld && j >= 1);
-  return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
-}
+using korvex::at;
+using korvex::rc;
 
 // The listing of one component run: its own page number and lines-left counter (both 0
 // when the component starts), the listing unit, and the longest text a pr_line call takes.
-struct listing {
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
-  std::int32_t unit = -1;
+struct listing : listing_counters {
   std::int32_t maxlen = 117;
 };
 
 // ---- inputs -----------------------------------------------------------------------------
-
-// The run title IDFILE as one 72-character line; its absence stops the run through
-// isf_not_found (stop code 10007).
-std::string read_run_title();
 
 // UFACT1: numvar rows (variables) and numfac columns (dimensions) in a, which holds 999 x 50
 // values whatever the entry's size.

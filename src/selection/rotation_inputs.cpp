@@ -1,4 +1,4 @@
-// The ISF inputs of GYRO and FAST: the run title, the unrotated factor coefficients UFACT1,
+// The ISF inputs of GYRO and FAST: the unrotated factor coefficients UFACT1,
 // and the names and numbers under which the rows of UFACT1 are listed. Both components read
 // them the same way after their cards; every absence or misfit ends the run here.
 #include <algorithm>
@@ -15,17 +15,6 @@
 #include "storage/storage.hpp"
 
 namespace korvex::rotation {
-
-std::string read_run_title() {
-  std::array<std::string, 12> words;
-  words.fill(std::string(6, ' '));
-  std::int32_t notfound = 0;
-  isf_idfile(0, notfound, words);
-  isf_not_found("IDFILE", notfound);
-  std::string line;
-  words_to_line(words, line);
-  return line;
-}
 
 factor_matrix read_factor_matrix(std::string_view component, std::int32_t min_factors) {
   // Read into room for any column count the ISF can hold, so that a matrix too wide for the

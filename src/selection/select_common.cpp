@@ -47,17 +47,6 @@ void print_centred(listing& out, std::string_view text, std::int32_t maxlen) {
   pr_line(0, std::min(get_ncline() - 1, maxlen), text, out.page, out.lines, out.unit);
 }
 
-std::string read_run_title() {
-  std::array<std::string, 12> words;
-  words.fill(std::string(isf_label_length, ' '));
-  std::int32_t notfound = 0;
-  isf_idfile(0, notfound, words);
-  isf_not_found("IDFILE", notfound);
-  std::string line;
-  words_to_line(words, line);
-  return line;
-}
-
 void selection_start(selection_run& run) {
   module_start();
   // The scoring and typing components lay out their pages from this copy.

@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+#include "printing/page.hpp"
+
 namespace korvex::selection {
 
 // Matrices are column by column with leading dimension 999: element (i, j), both 1-based, at
@@ -26,21 +29,11 @@ inline constexpr std::int32_t min_active = 2;
 inline constexpr std::int32_t no_selection_word = 2;
 inline constexpr std::int32_t selection_word = 3;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
-inline std::size_t rc(std::int32_t i, std::int32_t j) {
-  assert(i >= 1 && i <= ld && j >= 1);
-  return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
-}
+using korvex::at;
+using korvex::rc;
 
 // A component's own listing counters (both 0 at its start, so it numbers pages from 1).
-struct listing {
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
-  std::int32_t unit = -1;
-};
+using listing = korvex::listing_counters;
 
 // The selection work block of one SELECT or SLEEP run: everything is filled from the ISF
 // and the cards of that run; nothing passes from one run to the next.
@@ -60,9 +53,6 @@ struct selection_run {
 // Prints text centred through pr_line, in lines of at most min(maxlen, ncline - 1)
 // characters (the line less its carriage-control column).
 void print_centred(listing& out, std::string_view text, std::int32_t maxlen);
-
-// The run title IDFILE as one 72-character line; absent: isf_not_found (10007).
-std::string read_run_title();
 
 // Steps common to SELECT and SLEEP before their banner: the common start step, a fresh
 // page-settings copy, the units MONIN, MONOUT and MTCORR (opening "CORR.TXT" for appending on

@@ -3,9 +3,11 @@
 // chunks or rows with the record routines, and closes a written entry. The caller's arrays
 // are checked against every count (given or stored) before anything moves into them.
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "executive/errors.hpp"
+#include "executive/status.hpp"
 #include "executive/utilities.hpp"
 #include "executive/vecmat.hpp"
 #include "storage/isf_internal.hpp"
@@ -189,6 +191,17 @@ void isf_idfile(std::int32_t mode, std::int32_t& notfound, std::span<std::string
   kpar[1] = 12;
   kpar[2] = 1;
   isf_word_vector("IDFILE", mode, kpar, notfound, title);
+}
+
+std::string read_run_title() {
+  std::array<std::string, 12> words;
+  words.fill(std::string(isf_label_length, ' '));
+  std::int32_t notfound = 0;
+  isf_idfile(0, notfound, words);
+  isf_not_found("IDFILE", notfound);
+  std::string line;
+  words_to_line(words, line);
+  return line;
 }
 
 void isf_word_vector(std::string_view label, std::int32_t mode, std::span<std::int32_t> kpar,

@@ -88,12 +88,16 @@ void punch_cards(const CardForm& form, std::int32_t n, std::int32_t code, std::i
 // Beyond any I8 field: punch_real writes it as eight asterisks.
 constexpr std::int32_t unpunchable = 999999999;
 
-// The I8 integer of v at this scale, or `unpunchable` when it has none.
+// The I8 integer of v at this scale, or `unpunchable` when it has none. The scaling is done
+// in double precision: in single precision v * factor is already rounded to a half before
+// the rounding to an integer, and a value read back from its own card could then punch one
+// unit higher (a punched deck would not be a fixed point of unload and load).
 std::int32_t scaled_field(float v, float scale) {
   if (v == 0.0f) return 0;
-  const float factor = 1.0e7f / scale;
-  const float t = v >= 0.0f ? factor * v + 0.5f : factor * v - 0.5f;
-  if (!(t > -1.0e7f && t < 1.0e8f)) return unpunchable;
+  const double factor = 1.0e7 / static_cast<double>(scale);
+  const double x = static_cast<double>(v);
+  const double t = x >= 0.0 ? factor * x + 0.5 : factor * x - 0.5;
+  if (!(t > -1.0e7 && t < 1.0e8)) return unpunchable;
   return static_cast<std::int32_t>(t);
 }
 

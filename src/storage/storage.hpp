@@ -134,6 +134,9 @@ void reset_isf();
 
 // The run title IDFILE: 12 words of 6 characters, KPAR (2: 12, 1).
 void isf_idfile(std::int32_t mode, std::int32_t& notfound, std::span<std::string> title);
+// The run title IDFILE as one 72-character line; its absence stops the run through
+// isf_not_found (stop code 10007).
+std::string read_run_title();
 // One record of d1 words / names / integers / reals.
 void isf_word_vector(std::string_view label, std::int32_t mode, std::span<std::int32_t> kpar,
                      std::int32_t& notfound, std::span<std::string> w);

@@ -167,9 +167,9 @@ TEST_F(Cc5PsqRow, SquaredCosinesOfWholeColumns) {
   }
   std::vector<float> colss(n);
   std::vector<float> psq(n);
-  cc5::column_sums_of_squares(colss, n);
+  column_sums_of_squares(s.R, colss, n);
   for (int j = 1; j <= n; ++j) {
-    cc5::cc5_psq_row(j, colss, psq, n);
+    psq_row(j, s.R, colss, psq, n);
     for (int i = 1; i <= n; ++i) {
       double c = 0, si = 0, sj = 0;
       for (int m = 0; m < n; ++m) {

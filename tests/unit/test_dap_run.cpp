@@ -15,6 +15,7 @@
 
 #include "data_entry/dap_internal.hpp"
 #include "data_entry/data_entry.hpp"
+#include "io/fixed_text.hpp"
 #include "io/record_file.hpp"
 #include "printing/page.hpp"
 #include "storage/storage.hpp"
@@ -456,6 +457,18 @@ TEST_F(DapRun, NonNumericFieldsStopNamingSubjectAndVariable) {
             "VARIABLE 2 (VAR2) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  Inf\"");
 }
 
+// After a reordering both messages name the variable by its output position: input field 3
+// (C) is output variable 1, field 1 (A) is output variable 2.
+TEST_F(DapRun, AfterAReorderingNonNumericAndBlankFieldsNameTheSameVariable) {
+  const std::string names = "VARIABLES\nA,B,C.\nREORDER\nC,A,B.\n";
+  EXPECT_EQ(dap(deck("   3     0 0", "(3F5.1)", names), "  1.0  2.0  x.y\n").message,
+            "VARIABLE 1 (C) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  x.y\"");
+  EXPECT_EQ(dap(deck("   3     0 0", "(3F5.1)", names), "  x.y  2.0  3.0\n").message,
+            "VARIABLE 2 (A) OF SUBJECT NUMBER 1 IS NOT A NUMBER: \"  x.y\"");
+  dap(deck("   3     0 1", "(3F5.1)", names), "  1.0  2.0     \n");
+  EXPECT_TRUE(listing_has(" Variable   1 (C) is blank for subject number     1"));
+}
+
 // ---- missing values, reflection, names -----------------------------------------------------
 
 TEST_F(DapRun, MissingCodesBlanksAndReflection) {
@@ -616,6 +629,43 @@ TEST_F(DapRun, PageHeaderCarriesTheTitleAndCountsItsLines) {
   lines = file_lines("MONOUT");
   EXPECT_EQ(lines[lines.size() - 2], "1DAP" + std::string(37, ' ') + "Page    3");
   EXPECT_EQ(dap::print_state().lines_left, 76);
+}
+
+// The title is centred by expand_line for a width of L - 19 and goes into columns 8 to L - 12
+// without the laid-out line's first (carriage) character: a 37-character title at 118
+// columns stands in columns 37-73 (expand_line puts it in 31-67). A piece as wide as the
+// field starts in the carriage position itself and keeps every letter in columns 8 to L - 12.
+TEST_F(DapRun, PageHeaderPlacesTheTitleWhereItsLayoutPutsIt) {
+  struct Case {
+    std::int32_t ncline;
+    std::string title;
+    std::vector<std::string> lines;  // the header records before the blank one
+  };
+  const std::string t37 = "A TITLE OF THIRTY-SEVEN CHARACTERS OK";
+  const std::string full = "ABCDEFGHIJ ABCDEFGHIJ ABCDEFGHI";  // 31 = 50 - 19
+  const Case cases[] = {
+      {118, t37, {"1DAP" + std::string(32, ' ') + t37 + std::string(36, ' ') + "Page    1"}},
+      // 28 characters at 50 columns: m = 16, h = 14, laid out from column 2, placed from 8.
+      {50, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12", {"1DAP   ABCDEFGHIJKLMNOPQRSTUVWXYZ12" + std::string(6, ' ') + "Page    1"}},
+      // NEXT: h = 2, laid out in columns 14-17, placed in 20-23.
+      {50, full + " NEXT", {"1DAP   " + full + "   Page    1", std::string(19, ' ') + "NEXT" + std::string(27, ' ')}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    const std::size_t before = file_lines("MONOUT").size();
+    set_ncline(c.ncline);
+    dap::new_run();
+    dap::run().title_card = io::pad(c.title, 80);
+    dap::dap_line(-1);
+    dap::dap_line(1);
+    const auto all = file_lines("MONOUT");
+    ASSERT_EQ(all.size(), before + c.lines.size() + 1);
+    for (std::size_t i = 0; i < c.lines.size(); ++i) {
+      EXPECT_EQ(all[before + i], c.lines[i]);
+      EXPECT_EQ(all[before + i].size(), static_cast<std::size_t>(c.ncline));
+    }
+    EXPECT_EQ(all.back(), " ");
+  }
 }
 
 TEST_F(DapRun, SubjectNameTableRunsDownTheColumns) {

@@ -241,7 +241,9 @@ TEST_F(DvpEstimates, PsqRowIsTheSquaredCosineOfWholeColumns) {
   auto& s = dvp_state();
   for (int j = 1; j <= 4; ++j) s.r(j, j) = j == 4 ? 0.0f : 0.5f;  // variable 4: a zero column
   std::vector<float> psq(999, -1.0f);
-  dvp::psq_row(1, s.R, psq, 4, 1);
+  std::vector<float> colss(4);
+  column_sums_of_squares(s.R, colss, 4);
+  psq_row(1, s.R, colss, psq, 4);
   const auto col = [&](int k) {
     std::vector<double> v;
     for (int i = 1; i <= 4; ++i) v.push_back(s.r(i, k));

@@ -59,7 +59,7 @@ TEST_F(GistPunch, RealsAreScaledAndRoundedHalfAwayFromZero) {
   }
 }
 
-// The I8 field holds -9999999..99999999; single precision decides the rounding first.
+// The I8 field holds -9999999..99999999; the rounding is decided in double precision.
 TEST(GistPunchFits, RealsFitOnlyWhatAnI8FieldHolds) {
   struct Case {
     float v;
@@ -72,7 +72,8 @@ TEST(GistPunchFits, RealsFitOnlyWhatAnI8FieldHolds) {
       {-10.0f, 10.0f, false},          // -10000000: nine columns
       {-0.9999999f, 10.0f, true},      // -999999.9 -> -1000000
       {-999999.0f, 1.0e7f, true},      //
-      {-9999999.0f, 1.0e7f, false},    // -9999999.5 rounds to -1.0E7 in single precision
+      {-9999999.0f, 1.0e7f, true},     // -9999999.5 truncates to -9999999: eight columns
+      {-9999999.0f, 9.0e6f, false},    // -11111110: nine columns
       {12.5f, 1000.0f, true},          // a score of 12.5 at scale 1000
       {10000.0f, 1000.0f, false},      // 1.0E8
       {std::nanf(""), 10.0f, false},   //
@@ -84,6 +85,34 @@ TEST(GistPunchFits, RealsFitOnlyWhatAnI8FieldHolds) {
   EXPECT_TRUE(punch_int_fits(-999));
   EXPECT_FALSE(punch_int_fits(10000));
   EXPECT_FALSE(punch_int_fits(-1000));
+}
+
+// Unload, load and unload again punch the same digits: a mean of 70.142555 punches 7014256
+// at scale 100 ("(9F8.5)"); read back it is the float nearest 70.14256, which must punch
+// 7014256 again (single-precision scaling gave 7014257 there).
+TEST_F(GistPunch, APunchedValueReadBackPunchesTheSameDigits) {
+  const float cases[] = {70.142555f, 70.14256f, -70.142555f, 0.12345675f, 9.9999995f, 1234.5675f};
+  const float scales[] = {100.0f, 100.0f, 100.0f, 1.0f, 10.0f, 10000.0f};
+  const char* layouts[] = {"(9F8.5)", "(9F8.5)", "(9F8.5)", "(9F8.7)", "(9F8.6)", "(9F8.3)"};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const float x[] = {cases[i]};
+    punch_real(x, 1, scales[i], 1, 1, monpun());
+  }
+  const std::vector<std::string> first = cards();
+  ASSERT_EQ(first.size(), std::size(cases));
+  EXPECT_EQ(first[0].substr(0, 8), " 7014256");
+  std::vector<float> back(std::size(cases), 0.0f);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const io::Target t(&back[i]);
+    io::read_text(layouts[i], first[i].substr(0, 8), std::span<const io::Target>(&t, 1));
+    const float x[] = {back[i]};
+    punch_real(x, 1, scales[i], 1, 1, monpun());
+  }
+  const std::vector<std::string> all = cards();
+  ASSERT_EQ(all.size(), 2 * std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(all[std::size(cases) + i], first[i]) << cases[i] << " read back as " << back[i];
+  }
 }
 
 TEST_F(GistPunch, UnpunchableRealsShowAsAsterisksNeverAsAConvertedValue) {

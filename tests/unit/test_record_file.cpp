@@ -458,7 +458,8 @@ TEST_F(SequentialFileTest, DamagedFramesAreReportedWithFileAndOffset) {
       f.read(rec);
       ADD_FAILURE() << "damage not detected";
     } catch (const IoError& e) {
-      EXPECT_NE(std::string(e.what()).find("damaged record at byte 10 of " + p), std::string::npos)
+      // The damaged frame starts behind the 10 bytes of the good one: byte 11, counted from 1.
+      EXPECT_NE(std::string(e.what()).find("damaged record at byte 11 of " + p), std::string::npos)
           << e.what();
     }
     EXPECT_EQ(as_string(rec), "ok");
@@ -470,15 +471,17 @@ TEST_F(SequentialFileTest, BackspaceOverADamagedFrameThrows) {
   struct Case {
     const char* what;
     std::string raw;
+    const char* at;  // the byte position the message names, counted from 1
   };
   const Case cases[] = {
-      // Trailer says 9 bytes but only 2 bytes and a leading count precede it.
+      // Trailer says 9 bytes but only 2 bytes and a leading count precede it: the trailer
+      // starts at byte 7.
       {"trailer reaches before the file",
-       std::string("\x02\x00\x00\x00", 4) + "xy" + std::string("\x09\x00\x00\x00", 4)},
-      // Trailer says 5 and fits, but the leading count found there says 7.
+       std::string("\x02\x00\x00\x00", 4) + "xy" + std::string("\x09\x00\x00\x00", 4), "byte 7 "},
+      // Trailer says 5 and fits, but the leading count found there, at byte 1, says 7.
       {"leading count differs",
-       std::string("\x07\x00\x00\x00", 4) + "abcde" + std::string("\x05\x00\x00\x00", 4)},
-      {"stray bytes only", std::string(5, '\x01')},
+       std::string("\x07\x00\x00\x00", 4) + "abcde" + std::string("\x05\x00\x00\x00", 4), "byte 1 "},
+      {"stray bytes only", std::string(5, '\x01'), "byte 2 "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -489,7 +492,8 @@ TEST_F(SequentialFileTest, BackspaceOverADamagedFrameThrows) {
       f.backspace();
       ADD_FAILURE() << "damage not detected";
     } catch (const IoError& e) {
-      EXPECT_NE(std::string(e.what()).find("damaged record at byte"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(std::string("damaged record at ") + c.at), std::string::npos)
+          << e.what();
     }
   }
 }
