@@ -13,6 +13,7 @@
 #include "factoring/factoring.hpp"
 #include "fuzz_support.hpp"
 #include "printing/matrix_printers.hpp"
+#include "scoring/facs.hpp"
 
 using namespace korvex;
 
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The components' own run-wide state, which a fresh process would start without.
   reset_data_entry();
   reset_dvp();
+  reset_facs();
   reset_error_state();
   reset_header_state();
   reset_span_header_state();

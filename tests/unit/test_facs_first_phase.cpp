@@ -211,6 +211,43 @@ TEST_F(FacsFirstPhase, InconsistentInputsStop) {
   EXPECT_NE(r.console.find("FACS1 Error: INCONSISTENT IST INFORMATION"), std::string::npos) << r.console;
 }
 
+TEST_F(FacsFirstPhase, DefinersNamedByTheAnalyst) {
+  load_a();
+  RunResult r = run_with_cards(&FACS, {"   7", kBlank, kBlank, "   2", "VAR1, VAR3,", "VAR2.", "VAR6,VAR5."});
+  ASSERT_FALSE(r.stopped) << r.console;
+  EXPECT_TRUE(listing_has(" CLUSTER SCORES ARE COMPUTED BY THE SIMPLE SUM METHOD - DEFINERS INPUT BY ANALYST"));
+  const float want[2][6] = {{1, 1, 1, 0, 0, 0}, {0, 0, 0, 0, 1, 1}};
+  for (int k = 1; k <= 2; ++k)
+    for (int j = 1; j <= 6; ++j) EXPECT_EQ(printed_weight(j, k), want[k - 1][j - 1]);
+  // Unknown names are all reported, then the run stops.
+  r = run_with_cards(&FACS, {"   7", kBlank, kBlank, "   2", "VAR1,NOPE.", "OTHER."});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find("FACS1 Error: One or more unknown cluster definers."), std::string::npos);
+  EXPECT_TRUE(listing_has(" THE CLUSTER DEFINER NAME \"NOPE\" IS NOT IN VNAMES LIST."));
+  EXPECT_TRUE(listing_has(" THE CLUSTER DEFINER NAME \"OTHER\" IS NOT IN VNAMES LIST."));
+  // An empty list, and a count of composites out of range.
+  r = run_with_cards(&FACS, {"   7", kBlank, kBlank, "   1", "."});
+  EXPECT_NE(r.console.find("FACS1 Error: One or more unknown cluster definers."), std::string::npos);
+  r = run_with_cards(&FACS, {"   7", kBlank, kBlank, "  51"});
+  EXPECT_NE(r.console.find("FACS1 Error: THE VALUE OF NF"), std::string::npos);
+}
+
+TEST_F(FacsFirstPhase, DataFileOfAnotherWidthIsRefused) {
+  load_a();
+  put_reflx({{1, 2}});
+  const double means[] = {0, 0, 0, 0, 0};
+  std::vector<float> m(999, 0.0f);
+  Kpar kpar{3, 5, 1, 200};
+  std::int32_t notfound = 0;
+  isf_real_matrix("MEANS1", 1, kpar, notfound, m);
+  put_matrix("STDEV1", means, 5, 1);
+  const RunResult r = run_with_cards(&FACS, {kBlank, kBlank, kBlank});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find(" SYSTEM ERROR"), std::string::npos);
+  EXPECT_TRUE(listing_has(" THE NUMBER OF VARIABLES ON THE DST: 6,  DOES NOT EQUAL THE NUMBER OF "
+                          "VARIABLES ON THE IST: 5."));
+}
+
 TEST_F(FacsFirstPhase, ScalingEntriesAreStoredBeforeTheDataFileCheck) {
   put_isf_title("NO DATA ENTRY IN THIS RUN");
   const double means[] = {1.0, 2.0, 3.0};
