@@ -78,7 +78,7 @@ facs_state& state();
 // R allocated at 999 x 999 (zeros the first time).
 std::vector<float>& r_matrix();
 
-// Listing shorthands on the component's own page counters.
+// PAGER on the component's own page counters and listing unit.
 void pager(std::int32_t n);
 
 // ---- first phase -------------------------------------------------------------------------
@@ -134,8 +134,8 @@ void SETSPN(float x);
 void facs_punch_scores(std::span<const float> scores, std::string_view name);
 // The integer a punched value becomes, or nothing when it does not fit 8 columns.
 bool punch_integer(float v, float scale, std::int64_t& out);
-// Strips per page of the score pages: composites per strip for the line width of the
-// page-settings copy, with `used` columns before the first score; at least 1, at most 18.
+// Composites per strip of the score pages: 21 columns each after `used` columns, on the line
+// width of the page-settings copy; at least 1 (no width is ever divided by 0), at most 18.
 std::int32_t strip_width(std::int32_t used);
 // The page line of a score page ("1", ncline - 9 blanks, "PAGE" and the number).
 void score_page_line();
