@@ -279,6 +279,8 @@ void INFSP() {
       if (s.isd == 2) read_ufact_for_scale();
       break;
   }
+  // An entry without a single composite leaves nothing to score.
+  if (s.nf < 1) error_by_tag("FACS140023", 0, 0);
   gen_kind_names(s.cname, s.nf, s.it);
 }
 

@@ -204,6 +204,10 @@ TEST_F(FacsFirstPhase, InconsistentInputsStop) {
   put_matrix("BASIS1", kBasis, 1, 1);
   r = run_with_cards(&FACS, {"   6", kBlank, kBlank});
   EXPECT_NE(r.console.find("FACS1 Error: INCONSISTENT IST INFORMATION"), std::string::npos) << r.console;
+  // A definer list without a single cluster.
+  put_reflx({});
+  r = run_with_cards(&FACS, {kBlank, kBlank, kBlank});
+  EXPECT_NE(r.console.find("FACS1 Error: THE VALUE OF NF"), std::string::npos) << r.console;
   // A selection in force.
   put_reflx({{1, 2, 3}});
   put_isf_names({"A", "B", "C", "D", "E", "F"}, 1);
