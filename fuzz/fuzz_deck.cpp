@@ -16,6 +16,7 @@
 #include "printing/matrix_printers.hpp"
 #include "structure/csa2.hpp"
 #include "scoring/rscat.hpp"
+#include "scoring/facs.hpp"
 
 using namespace korvex;
 
@@ -65,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reset_dvp();
   reset_csa2();
   reset_rscat();
+  reset_facs();
   reset_error_state();
   reset_header_state();
   reset_span_header_state();

@@ -75,7 +75,7 @@ void install_components() {
   install_component("SPAN2", &SPAN2);
 
   // FACS:
-  // install_component("FACS", &FACS);
+  install_component("FACS", &FACS);
 
   // RSCAT:
   install_component("RSCAT", &RSCAT);

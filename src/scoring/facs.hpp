@@ -6,4 +6,7 @@ namespace korvex {
 // The component entry the dispatcher calls for "FACS".
 void FACS();
 
+// Forgets the component's run-wide state (control block, arrays, punch decimals; tests).
+void reset_facs();
+
 }  // namespace korvex

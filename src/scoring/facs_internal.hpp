@@ -1,0 +1,151 @@
+// Private to the scoring component FACS: its control block and work arrays (one run-wide
+// module, reset by reset_facs), the phases of its first step (cards, inputs, scale, report
+// head, weights, data file check) and the two scoring passes with their punched deck.
+// Matrices are column-major with the leading dimensions named below; positions are 1-based.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex::facs {
+
+inline constexpr std::int32_t max_vars = 999;   // NV limit, leading dimension of F and R
+inline constexpr std::int32_t max_comp = 50;    // NF limit, leading dimension of W and BASIS
+inline constexpr std::int32_t max_defs = 99;    // definers per cluster
+inline constexpr std::int32_t block_size = 50;  // subjects per block of the score pages
+
+// Element (i, j) of a column-major matrix with leading dimension ld.
+inline std::size_t ix(std::int32_t i, std::int32_t j, std::int32_t ld) {
+  return static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(ld) +
+         static_cast<std::size_t>(i - 1);
+}
+// Item i (1-based) of a vector.
+inline std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
+
+// The control block and the shared arrays of every phase. Lives for the whole process: a
+// second FACS starts with what the first left, except the fields each phase sets again.
+struct facs_state {
+  float smean = 50.0f;
+  float smiss = -999.0f;
+  std::int32_t isd = 1;
+  std::int32_t npage = 0;
+  std::int32_t it = 1;  // 1 cluster, 2 factor
+  std::int32_t iw = 1;  // method 1..8
+  std::int32_t iprint = 0;
+  std::int32_t ipunch = 0;
+  std::int32_t monin = -1;
+  std::int32_t monout = -1;
+  std::int32_t monpun = -999;
+  std::int32_t mtdst = -1;
+  std::int32_t nf = 0;
+  std::int32_t nline = 0;
+  std::int32_t nsub = 0;
+  std::int32_t nv = 0;
+  std::int32_t mtsc1 = -1;
+  float pmin = 0.55f;
+  std::int32_t mdflag = 0;
+  std::int32_t nomiss = 0;
+  std::int32_t ipass = 2;
+  std::int32_t ndp = 0;     // decimals of the punched deck and of the score pages
+  float scale = 1.0f;       // 10 ** ndp
+
+  std::string title = std::string(72, ' ');
+  std::vector<std::string> ident = std::vector<std::string>(12, std::string(6, ' '));
+  std::vector<std::string> cname = std::vector<std::string>(max_comp, std::string(20, ' '));
+  std::vector<std::string> vname = std::vector<std::string>(max_vars, std::string(20, ' '));
+  std::vector<float> sd = std::vector<float>(max_comp, 0.0f);
+  std::vector<float> xmean = std::vector<float>(max_vars, 0.0f);
+  std::vector<float> xsd = std::vector<float>(max_vars, 0.0f);
+  // W(k, j): weight of variable j in composite k, leading dimension 50.
+  std::vector<float> w = std::vector<float>(static_cast<std::size_t>(max_comp) * max_vars, 0.0f);
+
+  // Work arrays of the first phase.
+  std::vector<float> f = std::vector<float>(static_cast<std::size_t>(max_vars) * max_comp, 0.0f);
+  std::vector<float> diag = std::vector<float>(max_vars, 0.0f);
+  std::vector<float> r;  // 999 x 999, allocated when a method or pass needs it
+  std::vector<float> basis = std::vector<float>(static_cast<std::size_t>(max_comp) * max_comp, 0.0f);
+  std::vector<std::int32_t> ndef = std::vector<std::int32_t>(max_comp, 0);
+  std::vector<std::int32_t> ldef =
+      std::vector<std::int32_t>(static_cast<std::size_t>(max_defs) * max_comp, 0);
+  std::vector<std::int32_t> nvalid = std::vector<std::int32_t>(max_vars, 0);
+};
+
+facs_state& state();
+// R allocated at 999 x 999 (zeros the first time).
+std::vector<float>& r_matrix();
+
+// PAGER on the component's own page counters and listing unit.
+void pager(std::int32_t n);
+
+// ---- first phase -------------------------------------------------------------------------
+// Reads and checks the three parameter lines.
+void CONTRL();
+// Reads the ISF inputs of the method (and the analyst's cards of methods 4 and 7); sets NV,
+// NSUB, NF and the composite names.
+void INFSP();
+// Lists the definers of clusters 1..NF.
+void PRDEFN();
+// Sets SD(1..NF) by the ISD option (ISD 3 reads the analyst's cards).
+void STDV();
+// The report head.
+void OUTFSP();
+// Forms and prints the weight matrix W of the method.
+void WTMAT();
+// Stores MEANS2 and STDEV2, checks the data storage file and leaves it at its first subject.
+void DSTCHK();
+// Chooses the complete-data (2) or the missing-data (3) pass.
+void pass_decision();
+
+// ---- inversion and products --------------------------------------------------------------
+// Inverts the symmetric leading n x n block of a (leading dimension ld) in place by sweeping
+// its pivots in order; piv(i) receives the diagonal element swept at step i. A pivot that is
+// 0 or not a number ends the sweeping at that step (piv(i) holds it, later pivots are 0): the
+// caller's pivot test refuses the matrix, and nothing divides by zero.
+void SWEEP(std::span<float> a, std::int32_t ld, std::int32_t n, std::span<float> piv);
+// Gauss-Jordan inversion in place with complete pivoting (ties go to the element found
+// last); pivot(s) receives the pivot of step s. A pivot of 0 or not a number ends the
+// elimination (the remaining pivots are 0); the caller tests the pivots.
+void PIVINV(std::span<float> a, std::int32_t n, std::int32_t lda, std::span<float> pivot);
+// C (n x m) = A (n x l) . B (l x m); every element one float sum in increasing t from 0.
+void MPROD(std::span<float> c, std::int32_t ldc, std::span<const float> a, std::int32_t lda,
+           std::span<const float> b, std::int32_t ldb, std::int32_t n, std::int32_t m,
+           std::int32_t l);
+// The same where C is the array A (row by row through a work row).
+void MPRODL(std::span<float> c, std::int32_t ldc, std::int32_t lda, std::span<const float> b,
+            std::int32_t ldb, std::int32_t n, std::int32_t m, std::int32_t l);
+// The same where C is the array B (column by column through a work column).
+void MPRODR(std::span<float> c, std::int32_t ldc, std::span<const float> a, std::int32_t lda,
+            std::int32_t ldb, std::int32_t n, std::int32_t m, std::int32_t l);
+// C (n x m) = A^T . B with A l x n and B l x m.
+void TPROD(std::span<float> c, std::int32_t ldc, std::span<const float> a, std::int32_t lda,
+           std::span<const float> b, std::int32_t ldb, std::int32_t n, std::int32_t m,
+           std::int32_t l);
+
+// ---- scoring passes ----------------------------------------------------------------------
+void FACS2();
+void FACS3();
+// Sets NDP and SCALE from x and punches the format card.
+void SETSPN(float x);
+// Punches the data lines of one subject.
+void facs_punch_scores(std::span<const float> scores, std::string_view name);
+// The integer a punched value becomes, or nothing when it does not fit 8 columns.
+bool punch_integer(float v, float scale, std::int64_t& out);
+// Composites per strip of the score pages: 21 columns each after `used` columns, on the line
+// width of the page-settings copy; at least 1 (no width is ever divided by 0), at most 18.
+std::int32_t strip_width(std::int32_t used);
+// The page line of a score page ("1", ncline - 9 blanks, "PAGE" and the number).
+void score_page_line();
+// Composite k of one subject before restandardisation: the signed standard scores of the
+// present definers of list (weights W(k, j) already divided by the deviations), each
+// missing one counted at their mean. True with c = the present count when enough definers
+// are present (at least one, and at least PMIN of them); false with y = 0, c = -present.
+bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
+                        std::int32_t k, float& y, std::int32_t& c);
+// The definer lists of every composite (variables with a non-zero weight).
+std::vector<std::vector<std::int32_t>> definer_lists();
+
+}  // namespace korvex::facs
