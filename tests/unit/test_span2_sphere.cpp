@@ -89,6 +89,12 @@ TEST_F(SpanRun, SphereTurnAndPictureEqualTheReplica) {
     for (char ch : line) stars += ch == '*' ? 1 : 0;
   }
   EXPECT_EQ(stars, 28);
+  // The whole picture: outline, quarter circles, axis letters and points.
+  const std::vector<std::string> picture = {
+#include "../reference/span2_sphere_picture.inc"
+  };
+  ASSERT_EQ(picture.size(), 61u);
+  for (std::size_t r = 0; r < 61; ++r) EXPECT_EQ(state().span_graph[r], picture[r]) << "row " << r + 1;
 
   // The picture page: rulers, rows framed by their numbers, margin 4 at width 118.
   const int dims = find_line(out, std::string(40, ' ') + "Dimensions  1, 2, 3");
