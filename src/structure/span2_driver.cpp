@@ -60,14 +60,14 @@ void read_coefficients(run_state& s) {
   s.NF = kpar[0] >= 2 ? kpar[2] : 1;
   if (s.NV < 1 || s.NV > max_vars || s.NF < 1 || s.NF > max_dims) {
     proc_error("SPAN2: " + std::string(label) + " holds " + std::to_string(s.NV) +
-               " variables and " + std::to_string(s.NF) +
-               " dimensions; 1 to 999 variables and 1 to 50 dimensions can be analysed.");
+               " variables and " + std::to_string(s.NF) + " dimensions; at most 999 and 50.");
   }
   for (std::int32_t j = 1; j <= s.NF; ++j) {
     for (std::int32_t i = 1; i <= s.NV; ++i) {
       if (!std::isfinite(s.c(i, j))) {
-        proc_error("SPAN2: " + std::string(label) + " holds a coefficient that is not a number (variable " +
-                   std::to_string(i) + ", dimension " + std::to_string(j) + ").");
+        proc_error("SPAN2: " + std::string(label) + " coefficient of variable " +
+                   std::to_string(i) + " on dimension " + std::to_string(j) +
+                   " is not a number.");
       }
     }
   }

@@ -50,3 +50,49 @@ with open("span2_sphere.inc", "w") as f:
         f.write(f"{{0, {axes[1, a]:.6f}, {axes[2, a]:.6f}, 0, 0, {col(axes[1, a])}, "
                 f"{row(axes[2, a])}, 0}},\n")
 print(open("span2_sphere.inc").read())
+
+# The whole picture of the set: centre dot, the 28 outline asterisks, the quarter circles
+# (points 2-27 but the axis ends, angles stepped by 0.17453 rad in single precision), the
+# axis letters, then the plotted points in row, column, variable order as "+".
+grid = [[" "] * 101 for _ in range(61)]
+
+
+def put(c, r, ch):
+    grid[r - 1][c - 1] = ch
+
+
+put(51, 31, ".")
+outline = [(51, 1), (38, 2), (29, 4), (21, 7), (11, 13), (5, 19), (2, 25), (1, 31)]
+for p, (c, r) in enumerate(outline):
+    put(c, r, "*")
+    if p >= 1:
+        put(102 - c, r, "*")
+    if p <= 6:
+        put(c, 62 - r, "*")
+    if 1 <= p <= 6:
+        put(102 - c, 62 - r, "*")
+circle = []
+theta = np.float32(0.0)
+for m in range(9):
+    co, si = math.cos(theta), math.sin(theta)
+    circle.append((m, (co, si, 0.0)))
+    circle.append((m + 9, (0.0, co, si)))
+    circle.append((m + 18, (si, 0.0, co)))
+    theta = np.float32(theta + np.float32(0.17453))
+turned = {}
+for idx, p in circle:
+    q = M @ np.array(p)
+    turned[idx] = (col(q[1]), row(q[2]))
+for idx in range(1, 27):
+    if idx in (9, 18):
+        continue
+    put(*turned[idx], ".")
+for idx, letter in ((0, "Z"), (9, "X"), (18, "Y")):
+    put(*turned[idx], letter)
+pts = sorted((row(refl[i] * R[i, 2]), col(refl[i] * R[i, 1]), i) for i in range(len(U))
+             if ss[i] >= clopr)
+for r, c, i in pts:
+    put(c, r, "+")
+with open("span2_sphere_picture.inc", "w") as f:
+    for line in grid:
+        f.write('"' + "".join(line) + '",\n')

@@ -3,6 +3,7 @@
 // page headers and reservations, and the index page.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -452,6 +453,24 @@ TEST_F(SpanPage, IndexPageEntries) {
   for (std::size_t k = 0; k < want.size(); ++k) {
     EXPECT_EQ(out[static_cast<std::size_t>(i) + k], want[k]) << k;
   }
+}
+
+}  // namespace
+}  // namespace korvex::testing
+
+namespace korvex::testing {
+namespace {
+
+TEST_F(SpanRun, CoefficientsThatAreNotNumbersAreRefused) {
+  put_title();
+  Rows rows = eight_by_four();
+  rows[4][2] = std::nanf("");
+  put_coef(rows);
+  const RunResult r = run({""});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find("SPAN2: UFACT1 coefficient of variable 5 on dimension 3 is not a number."),
+            std::string::npos)
+      << r.console;
 }
 
 }  // namespace

@@ -89,6 +89,12 @@ TEST_F(SpanRun, SphereTurnAndPictureEqualTheReplica) {
     for (char ch : line) stars += ch == '*' ? 1 : 0;
   }
   EXPECT_EQ(stars, 28);
+  // The whole picture: outline, quarter circles, axis letters and points.
+  const std::vector<std::string> picture = {
+#include "../reference/span2_sphere_picture.inc"
+  };
+  ASSERT_EQ(picture.size(), 61u);
+  for (std::size_t r = 0; r < 61; ++r) EXPECT_EQ(state().span_graph[r], picture[r]) << "row " << r + 1;
 
   // The picture page: rulers, rows framed by their numbers, margin 4 at width 118.
   const int dims = find_line(out, std::string(40, ' ') + "Dimensions  1, 2, 3");
@@ -358,16 +364,29 @@ TEST_F(SpanRun, CoordinatesAndSummariesEqualTheShares) {
   EXPECT_EQ(out[static_cast<std::size_t>(find_line(out, " DIMENSION   1 "))].size(), 113u);
 }
 
-TEST_F(SpanRun, ShareEqualToCloprIsMarked) {
+TEST_F(SpanRun, ShareEqualToCloprIsMarkedAndTheSummaryHeadersShowTheirMarks) {
   put_title();
-  // Variable 1 holds exactly 0.64 / (0.64 + 0.36) of its communality in (1, 2)... in float
-  // the share of (0.6, 0.8) on dimension 2 alone is 0.64 when CLOPR is 0.64.
-  put_coef({{0.6f, 0.8f, 0.0f}, {0.0f, 1.0f, 0.0f}});
-  const RunResult r = run({"   2               0.64", "   2", ""});
+  // Unit rows; CLOPR 1.0: variable 1 holds exactly 1.0 in set (1), variable 3 in set (2).
+  put_coef({{1.0f, 0.0f, 0.0f}, {0.6f, 0.8f, 0.0f}, {0.0f, 1.0f, 0.0f}});
+  const RunResult r = run({"   2" + std::string(16, ' ') + "     1.0", "   1", "   2", ""});
   ASSERT_FALSE(r.stopped) << r.console;
-  const float share = (0.8f / std::sqrt(0.36f + 0.64f)) * (0.8f / std::sqrt(0.36f + 0.64f));
-  EXPECT_EQ(state().set_mark[0], share >= 0.64f ? 'V' : ' ');
-  EXPECT_EQ(state().set_mark[1], 'V');
+  EXPECT_EQ(state().any_set_mark, "V V");
+  EXPECT_EQ(state().set_mark, "  V");  // the marks of the last set
+  const std::vector<std::string> out = listing();
+  const auto marked_labels = [&](const std::string& title) {
+    const int at = find_line(out, title);
+    int marked = 0;
+    for (int i = at + 1; i <= at + 9; ++i) {
+      const std::string& l = out[static_cast<std::size_t>(i)];
+      if (l.find("PERCENT IN") != std::string::npos || l.find("PARTIAL IN") != std::string::npos) {
+        break;
+      }
+      marked += l.size() > 1 && l.back() == 'V' ? 1 : 0;
+    }
+    return marked;
+  };
+  EXPECT_EQ(marked_labels("Summary  -  Percentages of communalities in 1-space"), 2);
+  EXPECT_EQ(marked_labels("Summary  -  Partial and total communalities in 1-space"), 1);
 }
 
 TEST_F(SpanRun, ReducedOutputKeepsPicturesAndSpottersAndRestoresTheCoefficients) {
