@@ -14,9 +14,9 @@
 #include "factoring/factoring.hpp"
 #include "fuzz_support.hpp"
 #include "printing/matrix_printers.hpp"
-#include "structure/csa2.hpp"
-#include "scoring/rscat.hpp"
-#include "scoring/facs.hpp"
+#include "scoring/scoring.hpp"
+#include "structure/structure.hpp"
+#include "typing/typing.hpp"
 
 using namespace korvex;
 
@@ -67,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   reset_csa2();
   reset_rscat();
   reset_facs();
+  reset_span2();
+  reset_otype();
   reset_error_state();
   reset_header_state();
   reset_span_header_state();
