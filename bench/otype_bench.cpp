@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
       std::int32_t number = i;
       korvex::MXFIL3(r, name, number);
     }
-    std::ofstream("MONIN") << "*OTYPE\n   2   1   1   1   2   1   0   1  20   1   1   0999.   1   4   0\n";
+    std::ofstream("MONIN") << "   2   1   1   1   2   1   0   1  20   1   1   0999.   1   4   0\n";
     const auto t0 = std::chrono::steady_clock::now();
     korvex::OTYPE();
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
