@@ -118,10 +118,11 @@ void OTASGN() {
     s.mark = "    ";
     if (o.missing == 0) {
       float best = 1.0e38f;
-      for (std::int32_t i = 1; i <= c.ntypes; ++i) {
+      const float* mean = s.omeans.data();
+      for (std::int32_t i = 1; i <= c.ntypes; ++i, mean += max_dims) {
         float sum = 0.0f;
-        for (std::int32_t j = 1; j <= c.ndim; ++j) {
-          const float x = o.profile[at(j)] - omean(j, i);
+        for (std::int32_t j = 0; j < c.ndim; ++j) {
+          const float x = o.profile[static_cast<std::size_t>(j)] - mean[j];
           sum += x * x;
         }
         if (sum < best) {

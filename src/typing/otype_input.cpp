@@ -119,38 +119,6 @@ void input_raw() {
   s.sc.dsf.emplace(c.mtdst, c.ndim);
 }
 
-// Reads the next scratch record into the block buffer.
-void read_block() {
-  otype_state_record& s = state();
-  scratch_record& sc = s.sc;
-  io::RecordReader rec = sequential_file(sc.in_unit).read_record();
-  const std::int32_t n = rec.i32();
-  if (n < 1 || n > block_size) proc_error("OTYPE: DAMAGED OBJECT SCRATCH FILE.");
-  sc.in_count = n;
-  for (std::int32_t i = 1; i <= n; ++i) {
-    slot_record& slot = sc.block[at(i)];
-    slot.name = rec.text(name_len);
-    slot.ordinal = rec.i32();
-    slot.type = rec.i32();
-    rec.f32s(std::span<float>(slot.profile.data(), static_cast<std::size_t>(s.c.ndim)));
-  }
-}
-
-void write_block(std::int32_t n) {
-  otype_state_record& s = state();
-  scratch_record& sc = s.sc;
-  io::RecordWriter rec;
-  rec.i32(n);
-  for (std::int32_t i = 1; i <= n; ++i) {
-    const slot_record& slot = sc.block[at(i)];
-    rec.text(slot.name, name_len);
-    rec.i32(slot.ordinal);
-    rec.i32(slot.type);
-    rec.f32s(std::span<const float>(slot.profile.data(), static_cast<std::size_t>(s.c.ndim)));
-  }
-  sequential_file(sc.out_unit).write(rec);
-}
-
 // The next NDIM scores of the open score entry.
 void next_scores(object_record& o) {
   otype_state_record& s = state();
@@ -232,7 +200,6 @@ void OTINPT() {
   c.conddv = c.totsd * c.conden;
   if (c.kcrit <= 0) c.kcrit = std::max(2, (2 * c.nsub) / 100);
   s.sc.delivered = 0;
-  s.sc.in_index = block_size;
   s.sc.name_index = block_size;
 }
 
@@ -244,7 +211,7 @@ void OTNEXT() {
   ++sc.delivered;
   o.more = 1;
   if (sc.delivered > c.nsub) {
-    if (c.inmeth == 2) rewind_unit(sc.in_unit);
+    if (c.inmeth == 2) sc.mem_pos = 0;
     if (c.inmeth == 3) rewind_unit(c.mtdst);
     sc.delivered = c.nsub + 1;
     o.more = 0;
@@ -256,17 +223,14 @@ void OTNEXT() {
       next_scores(o);
       break;
     case 2: {
-      ++sc.in_index;
-      if (sc.in_index > block_size) {
-        read_block();
-        sc.in_index = 1;
-      }
-      if (sc.in_index > sc.in_count) iostat_error(-1);
-      const slot_record& slot = sc.block[at(sc.in_index)];
-      o.name = slot.name;
-      o.ordinal = slot.ordinal;
-      o.type = slot.type;
-      o.profile = slot.profile;
+      const object_store& m = sc.mem_in;
+      if (sc.mem_pos >= m.ordinal.size()) iostat_error(-1);
+      const std::size_t k = sc.mem_pos++;
+      const auto nd = static_cast<std::size_t>(c.ndim);
+      o.name.assign(m.names.data() + k * name_len, name_len);
+      o.ordinal = m.ordinal[k];
+      o.type = m.type[k];
+      std::copy_n(m.profile.data() + k * nd, nd, o.profile.begin());
       break;
     }
     default: {
@@ -333,32 +297,24 @@ void OTSCRF(std::int32_t mode) {
   switch (mode) {
     case 1:
       sc.written = 0;
-      sc.fill = 0;
-      rewind_unit(sc.out_unit);
+      sc.mem_out.clear();
       break;
     case 2: {
       ++sc.written;
-      ++sc.fill;
-      slot_record& slot = sc.block[at(sc.fill)];
-      if (c.inmeth != 2) {
-        slot.name = s.cur.name;
-        slot.ordinal = s.cur.ordinal;
-        slot.profile = s.cur.profile;
-      }
-      slot.type = s.cur.type;
-      if (sc.fill == block_size) {
-        write_block(block_size);
-        sc.fill = 0;
-      }
+      object_store& m = sc.mem_out;
+      const std::string name = io::pad(s.cur.name, name_len);
+      m.names.insert(m.names.end(), name.begin(), name.end());
+      m.ordinal.push_back(s.cur.ordinal);
+      m.type.push_back(s.cur.type);
+      m.profile.insert(m.profile.end(), s.cur.profile.begin(), s.cur.profile.begin() + c.ndim);
       break;
     }
     case 3:
       c.nsub = sc.written;
-      if (sc.fill > 0) write_block(sc.fill);
-      endfile_unit(sc.out_unit);
-      rewind_unit(sc.out_unit);
+      std::swap(sc.mem_in, sc.mem_out);
+      sc.mem_out.clear();
+      sc.mem_pos = 0;
       std::swap(sc.in_unit, sc.out_unit);
-      sc.in_index = block_size;
       sc.delivered = 0;
       c.inmeth = 2;
       sc.dsf.reset();

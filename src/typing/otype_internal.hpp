@@ -19,7 +19,7 @@ namespace korvex::otype {
 
 inline constexpr std::int32_t max_dims = 50;    // dimensions of a profile
 inline constexpr std::int32_t max_types = 40;   // O-types at one time
-inline constexpr std::int32_t block_size = 100; // objects per scratch record / name block
+inline constexpr std::int32_t block_size = 100; // names per name block
 inline constexpr std::int32_t name_len = 20;
 inline constexpr std::int32_t pool_words = 9500;
 
@@ -66,26 +66,32 @@ struct object_record {
   std::string name = std::string(name_len, ' ');
 };
 
-// One slot of the scratch block buffer.
-struct slot_record {
-  std::string name = std::string(name_len, ' ');
-  std::int32_t ordinal = 0;
-  std::int32_t type = 0;
-  std::array<float, max_dims> profile{};
+// The objects of one pass as the scratch file holds them, kept in memory: a pass reads the
+// store the previous pass wrote, in the same order and with the same fields.
+struct object_store {
+  std::vector<char> names;  // 20 characters per object
+  std::vector<std::int32_t> ordinal;
+  std::vector<std::int32_t> type;
+  std::vector<float> profile;  // NDIM values per object
+  void clear() {
+    names.clear();
+    ordinal.clear();
+    type.clear();
+    profile.clear();
+  }
 };
 
 // State of the object scratch file and of the first-pass sources.
 struct scratch_record {
+  object_store mem_in;
+  object_store mem_out;
+  std::size_t mem_pos = 0;
   std::int32_t in_unit = 0;
   std::int32_t out_unit = 0;
   std::int32_t name_unit = 0;
   std::int32_t delivered = 0;
-  std::int32_t in_index = block_size;
   std::int32_t name_index = block_size;
   std::int32_t written = 0;
-  std::int32_t fill = 0;
-  std::int32_t in_count = 0;  // objects held by the block read last
-  std::vector<slot_record> block = std::vector<slot_record>(block_size);
   std::vector<std::string> names = std::vector<std::string>(block_size, std::string(name_len, ' '));
   // First pass of input methods 1 and 4: the open score entry and its current record.
   std::string score_label;

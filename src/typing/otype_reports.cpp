@@ -238,7 +238,11 @@ void OTMLIN(std::int32_t mode) {
       v.emplace_back(s.dvalue);
       const std::string mid = s.mark.substr(1, 2);
       v.emplace_back(mid);
-      for (std::int32_t j = 1; j <= c.ndim; ++j) v.emplace_back(s.cur.profile[at(j)]);
+      // A value missing in the data storage file is listed as the missing-score value.
+      for (std::int32_t j = 1; j <= c.ndim; ++j) {
+        const float x = s.cur.profile[at(j)];
+        v.emplace_back(std::isnan(x) ? c.amis : x);
+      }
       write_formatted(c.ootype, s.ootype_layout, v);
       break;
     }

@@ -74,6 +74,20 @@ TEST_F(OtypeEufit, AssignmentTiesBoundAndMoves) {
   EXPECT_NE(listing().find("     4" + std::string(24, ' ') + "0.90(03)"), std::string::npos);
 }
 
+// Squared distances that overflow single precision leave no nearest O-type: rejected.
+TEST_F(OtypeEufit, ObjectWithoutFiniteDistanceIsRejected) {
+  prepare({{1.0e20f}, {0.5f}}, {1.0f}, {{0.0f}, {1.0f}}, 1.0e30f);
+  auto& s = state();
+  s.c.kotout = 1;
+  s.final_pass = 1;
+  otype::OTASGN();
+  EXPECT_EQ(s.type_count[0] + s.type_count[1], 1);
+  EXPECT_EQ(s.rejects[0] + s.rejects[1], 0);
+  const std::vector<std::string> lines = file_lines("OOTYPE");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].substr(26, 14), "   0    0.00RR");
+}
+
 TEST_F(OtypeEufit, SmallOtypesAreDeletedAndAllCanVanish) {
   prepare({{0.0f}, {0.1f}, {0.2f}, {5.0f}, {5.1f}, {5.2f}, {5.3f}, {5.4f}}, {10.0f},
           {{0.0f}, {5.0f}});

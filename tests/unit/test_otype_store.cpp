@@ -152,17 +152,10 @@ TEST_F(OtypeStore, ForgedScratchStops) {
   s.type_count[0] = 3;
   RunResult r = run_with_cards([] { otype::WRAPUP(); }, {});
   EXPECT_NE(r.console.find("COUNT WRONG."), std::string::npos);
-  // The same ordinal twice.
-  io::SequentialFile& f = sequential_file(s.sc.in_unit);
-  f.rewind();
-  io::RecordWriter rec;
-  rec.i32(2);
-  for (int k = 0; k < 2; ++k) rec.text("X", 20).i32(5).i32(1).f32(0.0f);
-  f.write(rec);
-  f.end_file();
-  f.rewind();
+  // The same ordinal twice on the objects of the last pass.
+  s.sc.mem_in.ordinal[1] = s.sc.mem_in.ordinal[0];
+  s.sc.mem_pos = 0;
   s.sc.delivered = 0;
-  s.sc.in_index = 100;
   s.type_count[0] = 2;
   r = run_with_cards([] { otype::WRAPUP(); }, {});
   EXPECT_NE(r.console.find("WRAPUP BUG."), std::string::npos);
@@ -201,6 +194,23 @@ TEST_F(OtypeStore, StoredMembership) {
   EXPECT_EQ(s.type_count[5], 1000);
   EXPECT_FLOAT_EQ(omean(1, 6), 600.5f);
   EXPECT_NE(out.find("OMEANS OF OTYPES"), std::string::npos);
+}
+
+// Stored means of another number of dimensions than the input are refused.
+TEST_F(OtypeStore, StoredMeansMustFitTheInput) {
+  put_scores({{1.0f, 2.0f}}, {1.0f, 1.0f});
+  Kpar kom{5, 3, 1, 999, 2, 2};
+  std::vector<std::string> names = {"A", "B", "C"};
+  std::vector<std::int32_t> order = {1, 2, 3};
+  std::int32_t notfound = 0;
+  MXFIL1(1, "OMEAN1", notfound, kom, names, order);
+  std::vector<float> row = {1.0f, 2.0f, 3.0f};
+  std::string name = "OTYPE1";
+  std::int32_t number = 1;
+  MXFIL3(row, name, number);
+  const RunResult r = run({card({{1, "   2"}, {3, "   1"}})});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find("OMEANS1 AND OTHER FILES DISAGREE."), std::string::npos);
 }
 
 }  // namespace
