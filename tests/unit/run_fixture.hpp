@@ -63,6 +63,20 @@ class RunFolder : public ::testing::Test {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
   }
+  // The index of the first line at or after `from` that contains text; -1 when none.
+  static int find_line(const std::vector<std::string>& lines, const std::string& text,
+                       int from = 0) {
+    for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i) {
+      if (lines[static_cast<std::size_t>(i)].find(text) != std::string::npos) return i;
+    }
+    return -1;
+  }
+  // How many lines contain text.
+  static int count_lines(const std::vector<std::string>& lines, const std::string& text) {
+    int n = 0;
+    for (const std::string& l : lines) n += l.find(text) != std::string::npos ? 1 : 0;
+    return n;
+  }
   void write_file(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name) << text;
   }

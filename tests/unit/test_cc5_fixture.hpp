@@ -183,17 +183,6 @@ class Cc5Run : public RunFolder {
   }
 
   std::vector<std::string> listing() { return file_lines("MONOUT"); }
-  static int find_line(const std::vector<std::string>& lines, const std::string& text, int from = 0) {
-    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
-      if (lines[static_cast<std::size_t>(i)].find(text) != std::string::npos) return i;
-    }
-    return -1;
-  }
-  static int count_lines(const std::vector<std::string>& lines, const std::string& text) {
-    int n = 0;
-    for (const std::string& l : lines) n += l.find(text) != std::string::npos ? 1 : 0;
-    return n;
-  }
   static std::string joined(const std::vector<std::string>& lines) {
     std::string s;
     for (const std::string& l : lines) s += l + "\n";

@@ -119,18 +119,6 @@ class DvpRun : public RunFolder {
   }
 
   std::vector<std::string> listing() { return file_lines("MONOUT"); }
-  // Index of the first listing line that contains text at or after `from`; -1 when none.
-  static int find_line(const std::vector<std::string>& lines, const std::string& text, int from = 0) {
-    for (int i = from; i < static_cast<int>(lines.size()); ++i) {
-      if (lines[static_cast<std::size_t>(i)].find(text) != std::string::npos) return i;
-    }
-    return -1;
-  }
-  static int count_lines(const std::vector<std::string>& lines, const std::string& text) {
-    int n = 0;
-    for (const std::string& l : lines) n += l.find(text) != std::string::npos ? 1 : 0;
-    return n;
-  }
 
   static void expect_near(const std::vector<float>& got, const std::vector<float>& want, float tol) {
     ASSERT_EQ(got.size(), want.size());

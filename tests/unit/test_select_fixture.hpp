@@ -247,12 +247,6 @@ class SelectionTest : public RunFolder {
   }
 
   std::vector<std::string> listing() { return file_lines("MONOUT"); }
-  static int find_line(const std::vector<std::string>& lines, const std::string& text, int from = 0) {
-    for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
-      if (lines[static_cast<std::size_t>(i)].find(text) != std::string::npos) return i;
-    }
-    return -1;
-  }
   static std::string_view io_trim(std::string_view s) {
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
