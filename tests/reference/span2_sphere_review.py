@@ -2,6 +2,7 @@
 # UFACT1, the span selection of the three-dimensional sets (MINEW 2, CLOPR 0.8), each set
 # turned toward the centroid of its points, the turned coordinates, the shares, the screen
 # positions of the axis letters and of the plotted points, and the communalities.
+# The second part gives the values of the deck span2_mode3_preset.
 # Run with /usr/bin/python3; its output is span2_sphere_review.out.
 import numpy as np, math, sys
 U=np.array([[0.7,0.4,0.1,0.0],[0.6,0.5,0.2,0.1],[0.2,0.7,0.3,0.0],[0.1,0.3,0.6,0.1],
@@ -42,3 +43,29 @@ for si,s in enumerate(sets,1):
             x=sign[i]*R[i,1];y=sign[i]*R[i,2]
             print(" var",i+1,"row",row(y),"col-1",col(x)-1,"depth",math.trunc(R[i,0]*100*sign[i]))
 print("h2"," ".join("%8.3f"%x for x in h2))
+
+# The deck span2_mode3_preset: the analyst's sets (1, 4), (2, 3, 4), (1, 2, 3, 4) merged with
+# the span selection; shares and partial communalities of every set, and set (2, 3, 4) turned.
+print("mode 3")
+analyst = {2: [(0, 3)], 3: [(1, 2, 3)], 4: [(0, 1, 2, 3)]}
+for k in (2, 3, 4):
+    for si, s in enumerate(sorted(set(map(tuple, select(k))) | set(analyst[k])), 1):
+        sh = (B[:, list(s)]**2).sum(1)
+        print(" k", k, "set", si, [d + 1 for d in s])
+        print("  PERCENT", " ".join("%6.3f" % x for x in sh))
+        print("  PARTIAL", " ".join("%6.3f" % x for x in sh * h2))
+s = (1, 2, 3)
+Bs = B[:, list(s)]
+sign = np.where(Bs.sum(1) < 0, -1, 1)
+m = (Bs**2).sum(1) > CLOPR
+S = (sign[m, None] * Bs[m]).sum(0); g = S / np.linalg.norm(S)
+h = 1 + g[0]; u = -g[1]*g[2]/h; v = 1 - g[1]**2/h; t = 1 - g[2]**2/h
+M = np.array([[g[0], g[1], g[2]], [-g[1], v, u], [-g[2], u, t]])
+R = Bs @ M.T
+for j, l in enumerate("ZXY"): print(" DIM", s[j] + 1, l, " ".join("%8.3f" % x for x in R[:, j]))
+for ax, l in zip(np.eye(3), "ZXY"):
+    p = M @ ax; print(" axis", l, "row", row(p[2]), "col", col(p[1]))
+for i in range(NV):
+    if (Bs[i]**2).sum() >= CLOPR:
+        print(" var", i + 1, "row", row(sign[i]*R[i, 2]), "col-1", col(sign[i]*R[i, 1]) - 1,
+              "depth", math.trunc(R[i, 0]*100*sign[i]))
