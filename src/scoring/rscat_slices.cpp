@@ -206,6 +206,9 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_sta
   d.eta = static_cast<float>(std::sqrt(clamp0(1.0 - R)));
   const double factor = (static_cast<double>(N) - 1.0) / (static_cast<double>(N) - c.SLICE);
   d.eta_unbiased = static_cast<float>(std::sqrt(clamp0(1.0 - factor * R)));
+  // With no more subjects than slices no within-slice degree of freedom is left: the factor
+  // is infinite or negative and would lift the corrected eta above 1, so it is taken as 0.
+  if (N >= 1.0f && N <= static_cast<float>(c.SLICE) && !std::isnan(R)) d.eta_unbiased = 0.0f;
 }
 
 void slice_table(std::int32_t X, std::int32_t Y, pair_result& pr) {

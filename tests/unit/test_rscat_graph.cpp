@@ -207,5 +207,33 @@ TEST_F(RscatGraph, DegeneratePairsRunToTheEnd) {
   EXPECT_EQ(count(out, "SPOTTER   BY ORDINAL NUMBER"), 6);
 }
 
+// Fewer subjects than slices leave no within-slice degree of freedom: the corrected eta is 0,
+// never above 1, while the plain eta keeps its value. Subjects come in twos per slice, so the
+// within-slice sum of squares is not 0.
+TEST_F(RscatGraph, FewerSubjectsThanSlicesGiveUnbiasedEtaZero) {
+  for (int n : {6, 12}) {
+    SCOPED_TRACE(n);
+    fresh_process();
+    std::vector<float> x;
+    std::vector<float> y;
+    for (int i = 0; i < n; ++i) {
+      x.push_back(static_cast<float>(i / 2));
+      y.push_back(static_cast<float>((i * 7) % 5));
+    }
+    put_pairs(x, y);
+    ASSERT_FALSE(rscat({nsin_card(n, 1)}).stopped);
+    const auto out = listing();
+    for (const char* label : {"eta(yx)=  ", "eta(xy)=  "}) {
+      const int at = find(out, label);
+      ASSERT_GE(at, 0);
+      const std::string& line = out[static_cast<std::size_t>(at)];
+      EXPECT_EQ(line.substr(line.size() - 6), "0.0000") << line;
+      const float eta = std::stof(line.substr(line.find(label) + 10, 6));
+      EXPECT_GT(eta, 0.0f) << line;
+      EXPECT_LT(eta, 1.0f) << line;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvex::testing
