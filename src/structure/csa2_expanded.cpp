@@ -127,15 +127,18 @@ void HDRECS(state& s) {
                                                "COMMUNALITIES IN THE DIAGONALS."}));
 }
 
-// HDRCLU: the heading of one cluster block.
+// HDRCLU: the heading of one cluster block. The nine lines it writes are all counted (four,
+// then five), so the page ends at its length; the check for nine lines keeps the heading on
+// one page, so neither count ever breaks the page inside it.
 void HDRCLU(state& s, std::int32_t c, float lbfc, float arel) {
   new_page_if_short(9, s.page, s.lines, s.monout);
   const std::int32_t u = s.monout;
+  pager(s, 4);
   write_formatted(u, "(1X)");
   write_formatted(u, "(A,I3)", {"  VARIABLES IN OBLIQUE CLUSTER  ", c});
   write_formatted(u, "(1X)");
   write_formatted(u, "(28X,A,6X,F7.4,33X,A,5X,F7.4)", {"LBFC=", lbfc, "A-RELIABILITY =", arel});
-  pager(s, 4);
+  pager(s, 5);
   write_formatted(u, "(78X,\"(DEFINERS ONLY)\")");
   write_formatted(u, "(1X)");
   write_formatted(u, "(24X,A8,8x,A7,4X,A11,6X,A9,2X,A13,2x,A13)",

@@ -161,7 +161,7 @@ void blank_and_quarter(state& s) {
 void print_with_titles(state& s, const std::vector<member_row>& members,
                        const std::function<void(std::int32_t, std::int32_t)>& rows) {
   const std::int32_t nc = static_cast<std::int32_t>(members.size());
-  // A title number beyond the titles read has no text; it prints as an empty title.
+  // A variable number beyond the titles read has no title to print: the run stops.
   std::vector<std::vector<piece>> splits;
   for (const member_row& m : members) {
     const std::int32_t num = s.varnum[at(m.v)];

@@ -169,6 +169,27 @@ TEST_F(Csa2Results, ReproducedCorrelationsUseFirstColumns) {
   EXPECT_GE(find(l, "V001"), 0);  // no VNAMS1: generated names
 }
 
+// Every page holds at most the page length, from one page header to the next: the cluster
+// block headings count all the lines they write, so the expanded structure with its three
+// blocks and the reordered matrix does not run past the page.
+TEST_F(Csa2Results, PagesEndAtThePageLength) {
+  {
+    const std::int32_t nl = 78;
+    put_inputs();
+    ASSERT_FALSE(run({"   0   0   1   1   0   1", "0.5"}).stopped);
+    const std::vector<std::string> l = listing();
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(l.size()); ++i) {
+      if (l[static_cast<std::size_t>(i)].rfind('1', 0) != 0) continue;
+      if (last >= 0) {
+        EXPECT_LE(i - last, nl) << "page header at line " << i + 1;
+      }
+      last = i;
+    }
+    ASSERT_GE(find(l, "  VARIABLES IN OBLIQUE CLUSTER    3"), 0);
+  }
+}
+
 // The expanded structure with the limit 0.5: variables 7 and 8 (communalities 0.3 and
 // exactly 0.5) are excluded; definer 5 of cluster 2 joins cluster 3; reliabilities and the
 // orders of addition as the reference gives them.
