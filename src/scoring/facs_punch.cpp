@@ -19,9 +19,10 @@ namespace korvex::facs {
 void SETSPN(float x) {
   facs_state& s = state();
   const float v = std::log(std::max(1.0f, x)) * 0.4342945f;
-  // A magnitude beyond any that fits (infinite included) is refused like one above 100000.
+  // Every finite magnitude gives a logarithm below 39; one that is not finite has no decimal
+  // count and is refused like one above 100000.
   std::int32_t ndp = -1;
-  if (v <= 6.0f) ndp = 5 - static_cast<std::int32_t>(std::ceil(v));
+  if (std::isfinite(v)) ndp = 5 - static_cast<std::int32_t>(std::ceil(v));
   if (ndp < 0) fatal_with_number("SYSTEM ERROR (SETSPN 1): \"NDP\" LT 0", ndp);
   s.ndp = ndp;
   s.scale = std::pow(10.0f, static_cast<float>(ndp));

@@ -124,6 +124,11 @@ TEST_F(FacsPunch, SetspnDecimalsAndItsLimit) {
   const RunResult r = run_with_cards([] { facs::SETSPN(100001.0f); }, {});
   EXPECT_TRUE(r.stopped);
   EXPECT_NE(r.console.find("SYSTEM ERROR (SETSPN 1): \"NDP\" LT 0(-1)"), std::string::npos) << r.console;
+  // The stop names the decimal count the magnitude gives, however far below 0 it is.
+  const RunResult big = run_with_cards([] { facs::SETSPN(1.0e7f); }, {});
+  EXPECT_TRUE(big.stopped);
+  EXPECT_NE(big.console.find("SYSTEM ERROR (SETSPN 1): \"NDP\" LT 0(-2)"), std::string::npos)
+      << big.console;
 }
 
 TEST_F(FacsPunch, ScoresOfTwelveCompositesTakeTwoLines) {
