@@ -139,6 +139,11 @@ bool punch_integer(float v, float scale, std::int64_t& out);
 std::int32_t strip_width(std::int32_t used);
 // The page line of a score page ("1", ncline - 9 blanks, "PAGE" and the number).
 void score_page_line();
+// The head of one strip of a score page: the page line, the title, the composite numbers
+// lo..hi through the layout `numbers`, their names right-justified in 20 through `names`,
+// and the empty record `names` writes without items.
+void score_strip_head(std::string_view title, std::int32_t lo, std::int32_t hi,
+                      const std::string& numbers, const std::string& names);
 // Composite k of one subject before restandardisation: the signed standard scores of the
 // present definers of list (weights W(k, j) already divided by the deviations), each
 // missing one counted at their mean. True with c = the present count when enough definers

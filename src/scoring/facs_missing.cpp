@@ -161,22 +161,9 @@ void SPRNT2(std::int32_t first, std::int32_t count, std::span<const float> bscor
   const std::string row = "(1X,I6,2X,A20," + kk + "(1x,f17." + int_to_text(s.ndp, 2) + ",I3))";
   for (std::int32_t lo = 1; lo <= s.nf; lo += k) {
     const std::int32_t hi = std::min(s.nf, lo + k - 1);
-    score_page_line();
-    write_formatted(s.monout, "(1x,a)",
-                    {s.it == 1 ? "CLUSTER SCORE MATRIX  (WITH N'S OF NONMISSING DEFINERS)"
-                               : "FACTOR SCORE MATRIX  (WITH N'S OF NONMISSING DEFINERS)"});
-    std::vector<io::Value> nums;
-    std::vector<std::string> rname;
-    for (std::int32_t c = lo; c <= hi; ++c) {
-      nums.emplace_back(c);
-      std::string right(20, ' ');
-      rjust_text(s.cname[at(c)], right);
-      rname.push_back(right);
-    }
-    write_formatted(s.monout, numbers, nums);
-    const std::vector<io::Value> nv(rname.begin(), rname.end());
-    write_formatted(s.monout, names, nv);
-    write_formatted(s.monout, names);
+    score_strip_head(s.it == 1 ? "CLUSTER SCORE MATRIX  (WITH N'S OF NONMISSING DEFINERS)"
+                               : "FACTOR SCORE MATRIX  (WITH N'S OF NONMISSING DEFINERS)",
+                     lo, hi, numbers, names);
     for (std::int32_t i = 1; i <= count; ++i) {
       std::vector<io::Value> items = {first + i - 1, bname[at(i)]};
       for (std::int32_t c = lo; c <= hi; ++c) {

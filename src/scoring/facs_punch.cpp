@@ -9,6 +9,7 @@
 #include "data_entry/data_entry.hpp"
 #include "executive/errors.hpp"
 #include "executive/units.hpp"
+#include "executive/utilities.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -78,6 +79,24 @@ void score_page_line() {
   layout.replace(5, 3, int_to_text(blanks, 3));
   ++s.npage;
   write_formatted(s.monout, layout, {s.npage});
+}
+
+void score_strip_head(std::string_view title, std::int32_t lo, std::int32_t hi,
+                      const std::string& numbers, const std::string& names) {
+  facs_state& s = state();
+  score_page_line();
+  write_formatted(s.monout, "(1x,a)", {std::string(title)});
+  std::vector<io::Value> nums;
+  std::vector<std::string> rname;  // the values below refer to these texts
+  for (std::int32_t c = lo; c <= hi; ++c) {
+    nums.emplace_back(c);
+    std::string right(20, ' ');
+    rjust_text(s.cname[at(c)], right);
+    rname.push_back(right);
+  }
+  write_formatted(s.monout, numbers, nums);
+  write_formatted(s.monout, names, std::vector<io::Value>(rname.begin(), rname.end()));
+  write_formatted(s.monout, names);
 }
 
 std::vector<std::vector<std::int32_t>> definer_lists() {
