@@ -1,7 +1,8 @@
 // Benchmark of the correlation components on synthetic data (a five-factor model): *COR2 on
 // complete data and *COR3 with 10% of the values missing, at 400,000 subjects by 100
 // variables and 40,000 by 999. Each case writes a data storage file and the ISF entries of
-// DAP in a folder of its own, runs the component in-process single-threaded and prints the
+// DAP in a folder of its own, runs the component in-process (on KORVEX_THREADS threads, default
+// every core; KORVEX_THREADS=1 for one thread) and prints the
 // wall-clock seconds, with the cross-product kernel alone on the same data for comparison.
 // It also leaves each matrix as raw single-precision values (subject after subject, NaN
 // missing) for bench/cor_bench.R. Prints figures; never fails.

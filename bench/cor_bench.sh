@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the core library in Release and the correlation benchmark against it, then runs it:
 # *COR2 on complete data and *COR3 with 10% missing, at 400,000 x 100 and 40,000 x 999,
-# single-threaded. When Rscript is on the PATH, R's cor() times the same matrices in memory.
+# on KORVEX_THREADS threads (default every core; set KORVEX_THREADS=1 for one). When Rscript is on the PATH, R's cor() times the same matrices in memory.
 # -O2 without NDEBUG, as the other benchmarks: the checked invariants stay on. Prints
 # figures; never fails.
 #   bench/cor_bench.sh [build folder, default ../build-cor-bench beside the source tree]

@@ -106,7 +106,7 @@ void correlate(cor2_run& run) {
   }
   // The pairs of variables are shared among the run's threads; every total still runs over
   // the subjects in order, so the results do not depend on the number of threads.
-  worker_pool pool(worker_thread_count());
+  worker_pool pool(cor::pass_threads(nv, worker_thread_count()));
   cor::cross_products totals(nv, nv, true, cor::kernel_variant::automatic, &pool);
   const std::int32_t capacity = totals.block_capacity();
   std::vector<double> block(static_cast<std::size_t>(capacity) * unv);

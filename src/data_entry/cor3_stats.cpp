@@ -26,7 +26,8 @@ namespace {
 // Totals of the pass. Row k of sums and squares names the partner whose presence selects
 // the subjects, column j the variable summed.
 struct pass_totals {
-  worker_pool pool{worker_thread_count()};  // declared first: the products below use it
+  explicit pass_totals(std::int32_t nv) : pool(pass_threads(nv, worker_thread_count())) {}
+  worker_pool pool;  // declared first: the products below use it
   std::unique_ptr<pair_counts> count;       // P'P, lower: matched N
   std::unique_ptr<cross_products> sums;     // P'X: sum of x(j) where k is present
   std::unique_ptr<cross_products> squares;  // P'X^2: sum of x(j)^2 where k is present
@@ -323,7 +324,7 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
 }  // namespace
 
 void cor3_statistics(cor3_state& st) {
-  pass_totals totals;
+  pass_totals totals(st.nv);
   accumulate(st, totals);
   const pair_stats stats = compute(st, totals);
   write_and_print(st, stats);

@@ -131,6 +131,10 @@ void pack(const double* src, std::int32_t n, std::int32_t width, std::int32_t ca
 
 }  // namespace
 
+std::int32_t pass_threads(std::int32_t nv, std::int32_t available) {
+  return nv >= 200 ? available : 1;
+}
+
 bool wide_kernel_available() {
   static const bool wide = __builtin_cpu_supports("avx2");
   return wide;

@@ -92,6 +92,10 @@ class pair_counts {
   std::vector<std::uint64_t> masks_;  // per variable, the words of one block's flags
 };
 
+// The threads a correlation pass over nv variables uses: below 200 variables one block's
+// tiles are too little work to share, and the threads would only wait on each other.
+std::int32_t pass_threads(std::int32_t nv, std::int32_t available);
+
 // True when this processor runs the wide variant.
 bool wide_kernel_available();
 
