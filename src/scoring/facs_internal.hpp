@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+
 namespace korvex::facs {
 
 inline constexpr std::int32_t max_vars = 999;   // NV limit, leading dimension of F and R
@@ -23,8 +25,8 @@ inline std::size_t ix(std::int32_t i, std::int32_t j, std::int32_t ld) {
   return static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(ld) +
          static_cast<std::size_t>(i - 1);
 }
-// Item i (1-based) of a vector.
-inline std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
+// Element i (1-based) of a 0-based table: the shared index helper.
+using korvex::at;
 
 // The control block and the shared arrays of every phase. Lives for the whole process: a
 // second FACS starts with what the first left, except the fields each phase sets again.

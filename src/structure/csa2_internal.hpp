@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+
 namespace korvex::csa2 {
 
 // Capacities of one run: variables, clusters, definers of a cluster, reorder list.
@@ -22,11 +24,8 @@ inline constexpr std::int32_t nzmax = 1998;
 inline constexpr std::int32_t ld_var = 999;
 inline constexpr std::int32_t ld_clu = 50;
 
-// 0-based slot of a 1-based position.
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
+// Element i (1-based) of a 0-based table: the shared index helper.
+using korvex::at;
 // Element (i, j), both 1-based, of a column-major matrix of leading dimension ld.
 inline std::size_t rc(std::int32_t i, std::int32_t j, std::int32_t ld) {
   assert(i >= 1 && i <= ld && j >= 1);

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
+
 namespace korvex::span2 {
 
 // Storage conventions: coef is column by column with leading dimension 999, element (i, j)
@@ -27,10 +29,8 @@ inline constexpr std::int32_t ld = 999;
 inline constexpr std::int32_t graph_rows = 61;
 inline constexpr std::int32_t graph_cols = 101;
 
-inline std::size_t at(std::int32_t i) {
-  assert(i >= 1);
-  return static_cast<std::size_t>(i - 1);
-}
+// Element i (1-based) of a 0-based table: the shared index helper.
+using korvex::at;
 inline std::size_t rc(std::int32_t i, std::int32_t j) {
   assert(i >= 1 && i <= max_vars && j >= 1 && j <= max_dims);
   return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);

@@ -15,6 +15,8 @@
 #include "data_entry/dsf_reader.hpp"
 #include "io/layout.hpp"
 
+#include "executive/vecmat.hpp"
+
 namespace korvex::otype {
 
 inline constexpr std::int32_t max_dims = 50;    // dimensions of a profile
@@ -23,8 +25,8 @@ inline constexpr std::int32_t block_size = 100; // names per name block
 inline constexpr std::int32_t name_len = 20;
 inline constexpr std::int32_t pool_words = 9500;
 
-// 1-based position to 0-based index.
-inline std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
+// Element i (1-based) of a 0-based table: the shared index helper.
+using korvex::at;
 
 // The control block: the card fields and the derived values every phase reads.
 struct control_record {
