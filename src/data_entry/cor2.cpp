@@ -105,39 +105,63 @@ void correlate(cor2_run& run) {
     }
   }
   // The pairs of variables are shared among the run's threads; every total still runs over
-  // the subjects in order, so the results do not depend on the number of threads.
-  worker_pool pool(cor::pass_threads(nv, worker_thread_count()));
+  // the subjects in order, so the results do not depend on the number of threads. With more
+  // than one thread, the next block of subjects is read while the current one is totalled.
+  const std::int32_t threads = worker_thread_count();
+  worker_pool pool(cor::pass_threads(nv, threads));
   cor::cross_products totals(nv, nv, true, cor::kernel_variant::automatic, &pool);
   const std::int32_t capacity = totals.block_capacity();
-  std::vector<double> block(static_cast<std::size_t>(capacity) * unv);
+  struct block {
+    std::vector<double> x;  // deviations, subject after subject
+    std::int32_t rows = 0;
+  };
+  block blocks[2];
+  for (block& b : blocks) b.x.resize(static_cast<std::size_t>(capacity) * unv);
+  // The reading side's own state; the totalling side looks at it once the pass is over.
   std::vector<float> values(unv);
   std::vector<float> first(unv);
   std::vector<char> varies(unv, 0);  // a variable whose values are all equal has no spread
+  std::int32_t next_subject = 1;
+  std::int32_t short_at = 0;    // the subject the file ended before
+  std::int32_t missing_at = 0;  // the first subject with a missing value
   cor::subject_reader reader(run.mtdst, nv);
-  std::int32_t row = 0;
-  for (std::int32_t s = 1; s <= run.nsub; ++s) {
-    if (!reader.next(values)) proc_error("UNEXPECTED END OF FILE FOUND ON DSF");
-    if (s == 1) first = values;
-    double* x = block.data() + static_cast<std::size_t>(row) * unv;
-    // Branch-free, so that it runs across variables; a NaN is any value unequal to itself.
-    bool missing = false;
-    for (std::size_t k = 0; k < unv; ++k) {
-      const float v = values[k];
-      missing |= v != v;
-      varies[k] |= static_cast<char>(v != first[k]);
-      x[k] = static_cast<double>(v - run.means[k]);
+  const auto fill = [&](std::int32_t slot) {
+    block& b = blocks[slot];
+    b.rows = 0;
+    while (b.rows < capacity && next_subject <= run.nsub) {
+      const std::int32_t s = next_subject;
+      if (!reader.next(values)) {
+        short_at = s;
+        break;
+      }
+      if (s == 1) first = values;
+      double* x = b.x.data() + static_cast<std::size_t>(b.rows) * unv;
+      // Branch-free, so that it runs across variables; a NaN is any value unequal to itself.
+      bool missing = false;
+      for (std::size_t k = 0; k < unv; ++k) {
+        const float v = values[k];
+        missing |= v != v;
+        varies[k] |= static_cast<char>(v != first[k]);
+        x[k] = static_cast<double>(v - run.means[k]);
+      }
+      if (missing) {
+        missing_at = s;
+        break;
+      }
+      ++next_subject;
+      ++b.rows;
     }
-    if (missing) {
-      const auto k =
-          std::find_if(values.begin(), values.end(), [](float v) { return std::isnan(v); });
-      refuse_missing_value(s, static_cast<std::int32_t>(k - values.begin() + 1));
-    }
-    if (++row == capacity) {
-      totals.add(block, row);
-      row = 0;
-    }
+    // A fault ends the pass: the run stops once the blocks before it are in.
+    return b.rows > 0 && short_at == 0 && missing_at == 0;
+  };
+  relay_blocks(threads > 1, fill,
+               [&](std::int32_t slot) { totals.add(blocks[slot].x, blocks[slot].rows); });
+  if (short_at != 0) proc_error("UNEXPECTED END OF FILE FOUND ON DSF");
+  if (missing_at != 0) {
+    const auto k =
+        std::find_if(values.begin(), values.end(), [](float v) { return std::isnan(v); });
+    refuse_missing_value(missing_at, static_cast<std::int32_t>(k - values.begin() + 1));
   }
-  totals.add(block, row);
   rewind_unit(run.mtdst);
 
   const double n = run.nsub;

@@ -4,6 +4,7 @@
 // the matched means, standard deviations, covariances and correlations, the ISF entries the
 // option card asks for (single precision) and their listings.
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -29,8 +30,9 @@ struct pass_totals {
   explicit pass_totals(std::int32_t nv) : pool(pass_threads(nv, worker_thread_count())) {}
   worker_pool pool;  // declared first: the products below use it
   std::unique_ptr<pair_counts> count;       // P'P, lower: matched N
-  std::unique_ptr<cross_products> sums;     // P'X: sum of x(j) where k is present
-  std::unique_ptr<cross_products> squares;  // P'X^2: sum of x(j)^2 where k is present
+  // P'[X X^2]: column j sums x(j) over the subjects where k is present, column nv + j (when
+  // the moments are wanted) sums x(j)^2 over them; one product, so P is packed once.
+  std::unique_ptr<cross_products> sums;
   std::unique_ptr<cross_products> cross;    // X'X, lower: sum of x(j) x(k)
   std::vector<char> varies;                 // a variable with some spread in its x values
 };
@@ -65,16 +67,29 @@ void accumulate(cor3_state& st, pass_totals& t) {
   const auto automatic = kernel_variant::automatic;
   if (matched) {
     t.count = std::make_unique<pair_counts>(nv, pool);
-    t.sums = std::make_unique<cross_products>(nv, nv, false, automatic, pool);
-    if (moments) t.squares = std::make_unique<cross_products>(nv, nv, false, automatic, pool);
+    t.sums = std::make_unique<cross_products>(nv, moments ? 2 * nv : nv, false, automatic, pool);
   }
   if (o.need_cov == 1) t.cross = std::make_unique<cross_products>(nv, nv, true, automatic, pool);
   // Every product has nv rows, so one block size serves them all.
   const std::int32_t capacity = cross_products::block_capacity_for(nv);
-  std::vector<double> x(static_cast<std::size_t>(capacity) * unv);
-  std::vector<double> p(matched ? x.size() : 0);
-  std::vector<std::uint8_t> flags(matched ? x.size() : 0);
-  std::vector<double> x2(moments ? x.size() : 0);
+  // The columns of the sums product, subject by subject: x, then x^2 when the moments are
+  // wanted. Two of each buffer: with more than one thread the next block of subjects is read
+  // while the current one is totalled.
+  const std::size_t wide = moments ? 2 * unv : unv;
+  struct block {
+    std::vector<double> x;
+    std::vector<double> p;
+    std::vector<std::uint8_t> flags;
+    std::vector<double> xs;
+    std::int32_t rows = 0;
+  };
+  block blocks[2];
+  for (block& b : blocks) {
+    b.x.resize(static_cast<std::size_t>(capacity) * unv);
+    b.p.resize(matched ? b.x.size() : 0);
+    b.flags.resize(matched ? b.x.size() : 0);
+    b.xs.resize(matched ? static_cast<std::size_t>(capacity) * wide : 0);
+  }
   std::vector<float> values(unv);
   // A missing value: the mean when one is inserted (present), else absent with x = 0.
   std::vector<float> inserted(unv, 0.0f);
@@ -88,54 +103,68 @@ void accumulate(cor3_state& st, pass_totals& t) {
   std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
   std::vector<float> hi(unv, -std::numeric_limits<float>::infinity());
 
-  const auto flush = [&](std::int32_t rows) {
-    if (t.count) t.count->add(flags, rows);
-    if (t.sums) t.sums->add(p, x, rows);
-    if (t.squares) t.squares->add(p, x2, rows);
-    if (t.cross) t.cross->add(x, rows);
-  };
   subject_reader reader(st.mtdst, nv);
-  std::int32_t row = 0;
-  for (std::int32_t s = 1; s <= st.nsub; ++s) {
-    if (!reader.next(values)) {
-      throw io::IoError("COR3: the data storage file ends after " + std::to_string(s - 1) +
-                            " of its " + std::to_string(st.nsub) + " subjects",
-                        1);
-    }
-    const std::size_t base = static_cast<std::size_t>(row) * unv;
-    // Without branches, so that it runs across variables.
-    for (std::size_t k = 0; k < unv; ++k) {
-      const float v = values[k];
-      const bool missing = v != v;
-      const bool present = !missing || fill[k] != 0;
-      const float xk = !missing ? v - st.shift[k] : inserted[k];
-      // On the complete-data path a missing value counts as a value equal to t.
-      const bool counts = present || !matched;
-      lo[k] = counts ? std::min(lo[k], xk) : lo[k];
-      hi[k] = counts ? std::max(hi[k], xk) : hi[k];
-      const double xd = xk;
-      x[base + k] = xd;
-      if (matched) {
-        p[base + k] = present ? 1.0 : 0.0;
-        flags[base + k] = present ? 1 : 0;
+  std::int32_t next_subject = 1;
+  const auto read_block = [&](std::int32_t slot) {
+    block& b = blocks[slot];
+    for (b.rows = 0; b.rows < capacity && next_subject <= st.nsub; ++b.rows, ++next_subject) {
+      if (!reader.next(values)) {
+        throw io::IoError("COR3: the data storage file ends after " +
+                              std::to_string(next_subject - 1) + " of its " +
+                              std::to_string(st.nsub) + " subjects",
+                          1);
       }
-      if (moments) x2[base + k] = xd * xd;
+      const std::size_t base = static_cast<std::size_t>(b.rows) * unv;
+      const std::size_t wbase = static_cast<std::size_t>(b.rows) * wide;
+      // Without branches, so that it runs across variables.
+      for (std::size_t k = 0; k < unv; ++k) {
+        const float v = values[k];
+        const bool missing = v != v;
+        const bool present = !missing || fill[k] != 0;
+        const float xk = !missing ? v - st.shift[k] : inserted[k];
+        // On the complete-data path a missing value counts as a value equal to t.
+        const bool counts = present || !matched;
+        lo[k] = counts ? std::min(lo[k], xk) : lo[k];
+        hi[k] = counts ? std::max(hi[k], xk) : hi[k];
+        const double xd = xk;
+        b.x[base + k] = xd;
+        if (matched) {
+          b.p[base + k] = present ? 1.0 : 0.0;
+          b.flags[base + k] = present ? 1 : 0;
+          b.xs[wbase + k] = xd;
+        }
+        if (moments) b.xs[wbase + unv + k] = xd * xd;
+      }
     }
-    if (++row == capacity) {
-      flush(row);
-      row = 0;
-    }
-  }
-  flush(row);
+    return b.rows > 0;
+  };
+  const auto total_block = [&](std::int32_t slot) {
+    const block& b = blocks[slot];
+    if (t.count) t.count->add(b.flags, b.rows);
+    if (t.sums) t.sums->add(b.p, b.xs, b.rows);
+    if (t.cross) t.cross->add(b.x, b.rows);
+  };
+  relay_blocks(worker_thread_count() > 1, read_block, total_block);
   rewind_unit(st.mtdst);
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
 }
 
+// Runs column(j) for j = 1..nv, the columns shared among the pool's threads. A column's
+// work touches only the pairs (j, k) with k >= j, so no two columns meet.
+void for_each_column(worker_pool& pool, std::int32_t nv,
+                     const std::function<void(std::int32_t)>& column) {
+  constexpr std::int32_t columns_per_part = 8;
+  pool.run((nv + columns_per_part - 1) / columns_per_part, [&](std::int32_t part) {
+    const std::int32_t last = std::min(nv, (part + 1) * columns_per_part);
+    for (std::int32_t j = part * columns_per_part + 1; j <= last; ++j) column(j);
+  });
+}
+
 // CR3MNS, CR3AVG, CR3SDV, CR3COV and CR3COR on the totals. Each diagonal element is divided
 // and rooted once. A variable without spread gets standard deviations, covariances and
 // correlations of exactly 0, which rounding in the totals would otherwise blur.
-pair_stats compute(cor3_state& st, const pass_totals& t) {
+pair_stats compute(cor3_state& st, pass_totals& t) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
   const bool matched = o.complete == 0;
@@ -150,7 +179,7 @@ pair_stats compute(cor3_state& st, const pass_totals& t) {
   };
 
   // Matched N and means (x units).
-  for (std::int32_t j = 1; j <= nv; ++j) {
+  for_each_column(t.pool, nv, [&](std::int32_t j) {
     for (std::int32_t k = j; k <= nv; ++k) {
       if (matched) {
         const std::int32_t n = (*t.count)(k, j);
@@ -164,19 +193,19 @@ pair_stats compute(cor3_state& st, const pass_totals& t) {
                      st.shift[static_cast<std::size_t>(k - 1)];
       }
     }
-  }
+  });
   for (std::int32_t k = 1; k <= nv; ++k)
     st.counts[static_cast<std::size_t>(k - 1)] = ps.count[packed(k, k, nv)];
 
   // Matched standard deviations: of j over the subjects shared with k.
   const auto unbias = [&](std::int32_t n) { return sqrt0(div0(n, std::max(n - 1, 0))); };
   if (matched && o.need_moments == 1) {
-    for (std::int32_t j = 1; j <= nv; ++j) {
+    for_each_column(t.pool, nv, [&](std::int32_t j) {
       for (std::int32_t k = j; k <= nv; ++k) {
         const std::int32_t n = ps.count[packed(j, k, nv)];
         const auto one = [&](std::int32_t row, std::int32_t col) {
           if (!varies(col)) return 0.0;
-          const double mean_square = div0((*t.squares)(row, col), n);
+          const double mean_square = div0((*t.sums)(row, nv + col), n);
           const double mean = ps.m(row, col);
           double sd = sqrt0(mean_square - mean * mean);
           if (o.unbiased == 1) sd *= unbias(n);
@@ -185,12 +214,12 @@ pair_stats compute(cor3_state& st, const pass_totals& t) {
         ps.s(k, j) = one(k, j);
         if (k != j) ps.s(j, k) = one(j, k);
       }
-    }
+    });
   }
 
   if (o.need_cov == 1) {
     ps.cov.assign(np, 0.0);
-    for (std::int32_t j = 1; j <= nv; ++j) {
+    for_each_column(t.pool, nv, [&](std::int32_t j) {
       for (std::int32_t k = j; k <= nv; ++k) {
         const std::int32_t n = ps.count[packed(j, k, nv)];
         double c = 0.0;
@@ -200,22 +229,22 @@ pair_stats compute(cor3_state& st, const pass_totals& t) {
         if (o.unbiased == 1) c = div0(n * c, std::max(n - 1, 0));
         ps.cov[packed(j, k, nv)] = c;
       }
-    }
+    });
   }
 
   if (o.compute_cor == 1 && o.need_cov == 1) {
     if (!matched) {
-      for (std::int32_t j = 1; j <= nv; ++j) {
+      for_each_column(t.pool, nv, [&](std::int32_t j) {
         const double sd = sqrt0(ps.cov[packed(j, j, nv)]);
         for (std::int32_t k = 1; k <= nv; ++k) ps.s(k, j) = sd;
-      }
+      });
     }
     ps.cor.assign(np, 0.0);
-    for (std::int32_t j = 1; j <= nv; ++j) {
+    for_each_column(t.pool, nv, [&](std::int32_t j) {
       for (std::int32_t k = j; k <= nv; ++k) {
         ps.cor[packed(j, k, nv)] = div0(ps.cov[packed(j, k, nv)], ps.s(j, k) * ps.s(k, j));
       }
-    }
+    });
   }
   return ps;
 }

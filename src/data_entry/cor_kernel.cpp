@@ -18,17 +18,28 @@ namespace korvex::cor {
 
 namespace {
 
-// Four doubles, one 256-bit register on the wide variant, two 128-bit ones otherwise.
-typedef double vd4 __attribute__((vector_size(32)));
+// The two tile shapes. Four doubles make one 256-bit register on the wide variant and two
+// 128-bit ones on the portable one: 12 rows by 4 columns fill AVX2's sixteen registers. The
+// widest variant holds eight doubles per 512-bit register and has thirty-two of them: 24 rows
+// by 8 columns. The shape decides only how the work is cut, never what an element adds.
+template <int Lanes, int Vectors, int Width>
+struct tile_shape {
+  static constexpr std::int32_t lanes = Lanes;
+  static constexpr std::int32_t vectors = Vectors;  // vectors of rows in a tile column
+  static constexpr std::int32_t height = Lanes * Vectors;
+  static constexpr std::int32_t width = Width;  // columns j of a tile
+  typedef double vec __attribute__((vector_size(8 * Lanes)));
+};
+using shape4 = tile_shape<4, 3, 4>;
+using shape8 = tile_shape<8, 3, 8>;
 
-constexpr std::int32_t tile_width = 4;    // columns j of a tile
-constexpr std::int32_t tile_vectors = 3;  // vectors of four rows k in a tile column
-constexpr std::int32_t tile_height = 4 * tile_vectors;
-
-// Packed panels that fit this many bytes keep the tile loop in the second-level cache.
-constexpr std::int64_t panel_budget = 128 * 1024;
-constexpr std::int32_t min_block = 32;
-constexpr std::int32_t max_block = 512;
+// Subjects per block: a row panel of a block (capacity x 24 doubles at most) stays in the
+// second-level cache while the tiles of a column group run over it, and the totals are
+// loaded and stored once per block.
+constexpr std::int32_t block_subjects = 256;
+// Columns of one group: its column panels stay in the second-level cache while the row
+// panels pass; a group is also the part that one thread runs. A multiple of every width.
+constexpr std::int32_t group_columns = 32;
 
 std::int32_t round_up(std::int32_t n, std::int32_t m) { return (n + m - 1) / m * m; }
 
@@ -45,89 +56,104 @@ struct tile_job {
   std::int32_t col_last;
 };
 
-// One tile: tile_height rows from k0, tile_width columns from j0 (both already in c, ap, bp);
+// One tile: S::height rows from k0, S::width columns from j0 (both already in c, ap, bp);
 // the column values of one subject lie b_stride apart from the next subject's.
-template <std::int32_t b_stride>
+template <class S, std::int32_t b_stride>
 [[gnu::always_inline]] inline void run_tile(const double* ap, const double* bp, std::int32_t n,
                                             double* c, std::size_t ld) {
-  vd4 acc[tile_width][tile_vectors];
+  using vec = typename S::vec;
+  vec acc[S::width][S::vectors];
 #pragma GCC unroll 16
-  for (int cc = 0; cc < tile_width; ++cc) {
+  for (int cc = 0; cc < S::width; ++cc) {
 #pragma GCC unroll 16
-    for (int r = 0; r < tile_vectors; ++r)
-      std::memcpy(&acc[cc][r], c + cc * ld + 4 * r, sizeof(vd4));
+    for (int r = 0; r < S::vectors; ++r)
+      std::memcpy(&acc[cc][r], c + cc * ld + S::lanes * r, sizeof(vec));
   }
   for (std::int32_t s = 0; s < n; ++s) {
-    vd4 a[tile_vectors];
+    vec a[S::vectors];
 #pragma GCC unroll 16
-    for (int r = 0; r < tile_vectors; ++r) std::memcpy(&a[r], ap + 4 * r, sizeof(vd4));
+    for (int r = 0; r < S::vectors; ++r) std::memcpy(&a[r], ap + S::lanes * r, sizeof(vec));
 #pragma GCC unroll 16
-    for (int cc = 0; cc < tile_width; ++cc) {
+    for (int cc = 0; cc < S::width; ++cc) {
       const double b = bp[cc];
 #pragma GCC unroll 16
-      for (int r = 0; r < tile_vectors; ++r) {
-        const vd4 product = a[r] * b;
+      for (int r = 0; r < S::vectors; ++r) {
+        const vec product = a[r] * b;
         acc[cc][r] = acc[cc][r] + product;
       }
     }
-    ap += tile_height;
+    ap += S::height;
     bp += b_stride;
   }
 #pragma GCC unroll 16
-  for (int cc = 0; cc < tile_width; ++cc) {
+  for (int cc = 0; cc < S::width; ++cc) {
 #pragma GCC unroll 16
-    for (int r = 0; r < tile_vectors; ++r)
-      std::memcpy(c + cc * ld + 4 * r, &acc[cc][r], sizeof(vd4));
+    for (int r = 0; r < S::vectors; ++r)
+      std::memcpy(c + cc * ld + S::lanes * r, &acc[cc][r], sizeof(vec));
   }
 }
 
+// The tiles of the job's column panels, row panel by row panel, so that a row panel serves
+// every column of the job while it is in cache.
+template <class S>
 [[gnu::always_inline]] inline void run_tiles(const tile_job& job) {
-  const std::size_t apanel = static_cast<std::size_t>(job.capacity) * tile_height;
-  const std::size_t bpanel = static_cast<std::size_t>(job.capacity) * tile_width;
-  for (std::int32_t jb = job.col_first; jb < job.col_last; ++jb) {
-    const std::int32_t j0 = jb * tile_width;
-    double* column = job.totals + static_cast<std::size_t>(j0) * job.ld;
-    if (job.bpack == nullptr) {
-      // A lower product: columns j0..j0+3 are rows of the row panel that holds j0, and only
-      // the tiles that reach row j0 or below are wanted.
-      const std::int32_t kb0 = j0 / tile_height;
-      const double* bp = job.apack + static_cast<std::size_t>(kb0) * apanel + j0 % tile_height;
-      for (std::int32_t kb = kb0; kb < job.row_panels; ++kb) {
-        run_tile<tile_height>(job.apack + static_cast<std::size_t>(kb) * apanel, bp, job.n,
-                              column + static_cast<std::size_t>(kb) * tile_height, job.ld);
-      }
-    } else {
-      const double* bp = job.bpack + static_cast<std::size_t>(jb) * bpanel;
-      for (std::int32_t kb = 0; kb < job.row_panels; ++kb) {
-        run_tile<tile_width>(job.apack + static_cast<std::size_t>(kb) * apanel, bp, job.n,
-                             column + static_cast<std::size_t>(kb) * tile_height, job.ld);
+  const std::size_t apanel = static_cast<std::size_t>(job.capacity) * S::height;
+  const std::size_t bpanel = static_cast<std::size_t>(job.capacity) * S::width;
+  // A lower product wants only the tiles that reach row j0 or below; its columns j0..j0+w-1
+  // are rows of the row panel that holds j0.
+  const std::int32_t kb_first =
+      job.bpack == nullptr ? job.col_first * S::width / S::height : 0;
+  for (std::int32_t kb = kb_first; kb < job.row_panels; ++kb) {
+    const double* ap = job.apack + static_cast<std::size_t>(kb) * apanel;
+    for (std::int32_t jb = job.col_first; jb < job.col_last; ++jb) {
+      const std::int32_t j0 = jb * S::width;
+      double* c = job.totals + static_cast<std::size_t>(j0) * job.ld +
+                  static_cast<std::size_t>(kb) * S::height;
+      if (job.bpack == nullptr) {
+        const std::int32_t kb0 = j0 / S::height;
+        if (kb < kb0) continue;
+        const double* bp = job.apack + static_cast<std::size_t>(kb0) * apanel + j0 % S::height;
+        run_tile<S, S::height>(ap, bp, job.n, c, job.ld);
+      } else {
+        run_tile<S, S::width>(ap, job.bpack + static_cast<std::size_t>(jb) * bpanel, job.n, c,
+                              job.ld);
       }
     }
   }
 }
 
-void run_tiles_portable(const tile_job& job) { run_tiles(job); }
+void run_tiles_portable(const tile_job& job) { run_tiles<shape4>(job); }
 
-__attribute__((target("avx2"))) void run_tiles_wide(const tile_job& job) { run_tiles(job); }
+__attribute__((target("avx2"))) void run_tiles_wide(const tile_job& job) {
+  run_tiles<shape4>(job);
+}
+
+__attribute__((target("avx512f"))) void run_tiles_widest(const tile_job& job) {
+  run_tiles<shape8>(job);
+}
 
 // Copies n subjects of `width` values each (row after row in src) into panels of `height`
-// values per subject; panel p holds variables p*height+1 .. (p+1)*height. Places beyond
-// `width` are never written (they stay zero).
-template <std::int32_t height>
-void pack(const double* src, std::int32_t n, std::int32_t width, std::int32_t capacity,
-          double* dst) {
-  const std::size_t panel = static_cast<std::size_t>(capacity) * height;
-  for (std::int32_t k0 = 0, p = 0; k0 < width; k0 += height, ++p) {
+// values per subject; panel p holds variables p*height+1 .. (p+1)*height. Only the panels
+// p_first .. p_last-1 are written, and places beyond `width` never (they stay zero).
+void pack(const double* src, std::int32_t n, std::int32_t width, std::int32_t height,
+          std::int32_t capacity, double* dst, std::int32_t p_first, std::int32_t p_last) {
+  const std::size_t panel = static_cast<std::size_t>(capacity) * static_cast<std::size_t>(height);
+  for (std::int32_t p = p_first; p < p_last; ++p) {
+    const std::int32_t k0 = p * height;
+    if (k0 >= width) break;
     const std::int32_t h = std::min(height, width - k0);
     double* out = dst + static_cast<std::size_t>(p) * panel;
     const double* in = src + k0;
     for (std::int32_t s = 0; s < n; ++s) {
-      for (std::int32_t r = 0; r < h; ++r) out[r] = in[r];
+      std::memcpy(out, in, static_cast<std::size_t>(h) * sizeof(double));
       out += height;
       in += width;
     }
   }
 }
+
+// Row panels packed by one part when a pool shares the packing out.
+constexpr std::int32_t pack_panels_per_part = 4;
 
 }  // namespace
 
@@ -140,21 +166,31 @@ bool wide_kernel_available() {
   return wide;
 }
 
+bool widest_kernel_available() {
+  static const bool widest = __builtin_cpu_supports("avx512f");
+  return widest;
+}
+
 cross_products::cross_products(std::int32_t rows, std::int32_t cols, bool lower,
                                kernel_variant variant, worker_pool* pool)
     : rows_(rows),
       cols_(cols),
-      rows_pad_(round_up(rows, tile_height)),
-      cols_pad_(round_up(cols, tile_width)),
       lower_(lower),
       variant_(variant),
-      pool_(pool != nullptr && pool->threads() > 1 ? pool : nullptr) {
+      pool_(pool != nullptr && pool->threads() > 1 ? pool : nullptr),
+      capacity_(block_subjects) {
   assert(rows >= 1 && cols >= 1);
   assert(!lower || rows == cols);
   if (variant_ == kernel_variant::automatic) {
-    variant_ = wide_kernel_available() ? kernel_variant::wide : kernel_variant::portable;
+    variant_ = widest_kernel_available() ? kernel_variant::widest
+               : wide_kernel_available() ? kernel_variant::wide
+                                         : kernel_variant::portable;
   }
-  capacity_ = block_capacity_for(rows);
+  const bool eight = variant_ == kernel_variant::widest;
+  tile_height_ = eight ? shape8::height : shape4::height;
+  tile_width_ = eight ? shape8::width : shape4::width;
+  rows_pad_ = round_up(rows, tile_height_);
+  cols_pad_ = round_up(cols, tile_width_);
   totals_.assign(static_cast<std::size_t>(rows_pad_) * static_cast<std::size_t>(cols_pad_), 0.0);
   // Padding variables stay zero for good: packing writes real variables only.
   apack_.assign(static_cast<std::size_t>(rows_pad_) * static_cast<std::size_t>(capacity_), 0.0);
@@ -162,12 +198,7 @@ cross_products::cross_products(std::int32_t rows, std::int32_t cols, bool lower,
     bpack_.assign(static_cast<std::size_t>(cols_pad_) * static_cast<std::size_t>(capacity_), 0.0);
 }
 
-std::int32_t cross_products::block_capacity_for(std::int32_t rows) {
-  const std::int64_t per_subject =
-      std::int64_t{round_up(rows, tile_height)} * static_cast<std::int64_t>(sizeof(double));
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(panel_budget / per_subject, min_block, max_block));
-}
+std::int32_t cross_products::block_capacity_for(std::int32_t /*rows*/) { return block_subjects; }
 
 void cross_products::add(std::span<const double> a, std::int32_t n) {
   if (!lower_) throw std::logic_error("cross_products::add: a full product needs two blocks");
@@ -188,39 +219,48 @@ void cross_products::multiply(std::span<const double> a, std::span<const double>
       (!lower_ && b.size() < un * static_cast<std::size_t>(cols_))) {
     throw std::length_error("cross_products::add: block shorter than its subjects");
   }
-  pack<tile_height>(a.data(), n, rows_, capacity_, apack_.data());
-  if (!lower_) pack<tile_width>(b.data(), n, cols_, capacity_, bpack_.data());
-  const std::int32_t col_panels = cols_pad_ / tile_width;
+  const std::int32_t row_panels = rows_pad_ / tile_height_;
+  const std::int32_t col_panels = cols_pad_ / tile_width_;
+  const std::int32_t group_panels = group_columns / tile_width_;
+  const std::int32_t groups = (col_panels + group_panels - 1) / group_panels;
   const tile_job job{apack_.data(),
                      lower_ ? nullptr : bpack_.data(),
                      totals_.data(),
                      static_cast<std::size_t>(rows_pad_),
                      n,
                      capacity_,
-                     rows_pad_ / tile_height,
+                     row_panels,
                      0,
                      col_panels};
-  const bool wide = variant_ == kernel_variant::wide;
+  // Each group of columns is one part: its totals and its column panels belong to it alone
+  // and it adds the block's subjects in order, so neither the grouping nor the threads can
+  // change a total.
+  const auto part = [&](std::int32_t g) {
+    tile_job group = job;
+    group.col_first = g * group_panels;
+    group.col_last = std::min(col_panels, group.col_first + group_panels);
+    if (!lower_) {
+      pack(b.data(), n, cols_, tile_width_, capacity_, bpack_.data(), group.col_first,
+           group.col_last);
+    }
+    switch (variant_) {
+      case kernel_variant::widest: run_tiles_widest(group); break;
+      case kernel_variant::wide: run_tiles_wide(group); break;
+      default: run_tiles_portable(group); break;
+    }
+  };
   if (pool_ == nullptr) {
-    if (wide) {
-      run_tiles_wide(job);
-    } else {
-      run_tiles_portable(job);
-    }
-    return;
+    pack(a.data(), n, rows_, tile_height_, capacity_, apack_.data(), 0, row_panels);
+    for (std::int32_t g = 0; g < groups; ++g) part(g);
+  } else {
+    // The row panels serve every group, so they are packed, shared out, before any tile runs.
+    const std::int32_t pack_parts = (row_panels + pack_panels_per_part - 1) / pack_panels_per_part;
+    pool_->run(pack_parts, [&](std::int32_t i) {
+      pack(a.data(), n, rows_, tile_height_, capacity_, apack_.data(), i * pack_panels_per_part,
+           std::min(row_panels, (i + 1) * pack_panels_per_part));
+    });
+    pool_->run(groups, part);
   }
-  // Each column panel is one part: its totals belong to it alone and it adds the block's
-  // subjects in order, so no thread count can change a total.
-  pool_->run(col_panels, [&](std::int32_t jb) {
-    tile_job part = job;
-    part.col_first = jb;
-    part.col_last = jb + 1;
-    if (wide) {
-      run_tiles_wide(part);
-    } else {
-      run_tiles_portable(part);
-    }
-  });
 }
 
 // ---- matched counts ---------------------------------------------------------------------

@@ -15,9 +15,10 @@ class worker_pool;
 
 namespace korvex::cor {
 
-// The machine code that runs the tiles: the same operations in the same order either way, so
-// both give identical totals; `automatic` takes the wide one when the processor has it.
-enum class kernel_variant { automatic, portable, wide };
+// The machine code that runs the tiles: the same operations in the same order each way, so
+// all give identical totals; `automatic` takes the widest one the processor has (wide: AVX2,
+// widest: AVX-512).
+enum class kernel_variant { automatic, portable, wide, widest };
 
 class cross_products {
  public:
@@ -30,8 +31,8 @@ class cross_products {
                  kernel_variant variant = kernel_variant::automatic,
                  worker_pool* pool = nullptr);
 
-  // The most subjects one call of add takes; blocks are sized so the packed panels stay in
-  // the processor's second-level cache. The capacity depends on the rows alone.
+  // The most subjects one call of add takes; blocks are sized so that a packed row panel
+  // stays in the processor's second-level cache. The same for every product.
   std::int32_t block_capacity() const { return capacity_; }
   static std::int32_t block_capacity_for(std::int32_t rows);
 
@@ -58,12 +59,14 @@ class cross_products {
   void multiply(std::span<const double> a, std::span<const double> b, std::int32_t n);
   std::int32_t rows_;
   std::int32_t cols_;
-  std::int32_t rows_pad_;  // rows rounded up to the tile height
-  std::int32_t cols_pad_;  // cols rounded up to the tile width
   bool lower_;
   kernel_variant variant_;
   worker_pool* pool_;  // null: every tile on the calling thread
   std::int32_t capacity_;
+  std::int32_t tile_height_ = 0;  // rows and columns of one register tile of the variant
+  std::int32_t tile_width_ = 0;
+  std::int32_t rows_pad_ = 0;  // rows rounded up to the tile height
+  std::int32_t cols_pad_ = 0;  // cols rounded up to the tile width
   std::vector<double> totals_;  // column by column, leading dimension rows_pad_
   std::vector<double> apack_;   // row panels: [panel][subject][tile height]
   std::vector<double> bpack_;   // column panels of a full product: [panel][subject][tile width]
@@ -96,7 +99,8 @@ class pair_counts {
 // tiles are too little work to share, and the threads would only wait on each other.
 std::int32_t pass_threads(std::int32_t nv, std::int32_t available);
 
-// True when this processor runs the wide variant.
+// True when this processor runs the wide (AVX2) or the widest (AVX-512) variant.
 bool wide_kernel_available();
+bool widest_kernel_available();
 
 }  // namespace korvex::cor

@@ -2,6 +2,8 @@
 // library alone, so the thread-sanitizer build of the kernel tests takes it as it stands.
 #include "executive/workers.hpp"
 
+#include <exception>
+
 namespace korvex {
 
 worker_pool::worker_pool(std::int32_t threads) {
@@ -62,6 +64,70 @@ void worker_pool::run(std::int32_t parts, const std::function<void(std::int32_t)
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, [&] { return finished_ == parts_; });
   part_ = nullptr;
+}
+
+void relay_blocks(bool overlap, const std::function<bool(std::int32_t)>& fill,
+                  const std::function<void(std::int32_t)>& use) {
+  if (!overlap) {
+    for (std::int32_t slot = 0; fill(slot); slot ^= 1) use(slot);
+    return;
+  }
+  // A slot is full from the moment fill returns until use has returned; the producer waits
+  // for its next slot to be empty, the caller for its next slot to be full or the end.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool full[2] = {false, false};
+  bool ended = false;     // the producer has filled its last block (or failed)
+  bool abandon = false;   // the caller stopped: the producer must not go on
+  std::int32_t filled = 0;  // blocks filled so far
+  std::exception_ptr failure;
+  std::thread producer([&] {
+    for (std::int32_t slot = 0;; slot ^= 1) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return abandon || !full[slot]; });
+        if (abandon) break;
+      }
+      bool more = false;
+      try {
+        more = fill(slot);
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex);
+        failure = std::current_exception();
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!more) {
+        ended = true;
+        changed.notify_all();
+        break;
+      }
+      full[slot] = true;
+      ++filled;
+      changed.notify_all();
+    }
+  });
+  std::exception_ptr stop;
+  try {
+    for (std::int32_t slot = 0, used = 0;; slot ^= 1, ++used) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return full[slot] || (ended && filled == used); });
+        if (!full[slot]) break;
+      }
+      use(slot);
+      std::lock_guard<std::mutex> lock(mutex);
+      full[slot] = false;
+      changed.notify_all();
+    }
+  } catch (...) {
+    stop = std::current_exception();
+    std::lock_guard<std::mutex> lock(mutex);
+    abandon = true;
+    changed.notify_all();
+  }
+  producer.join();
+  if (stop) std::rethrow_exception(stop);
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace korvex

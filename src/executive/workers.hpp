@@ -47,4 +47,15 @@ class worker_pool {
   bool stopping_ = false;
 };
 
+// Hands blocks of a pass from a producer to the calling thread through two buffers (slots 0
+// and 1) that the caller owns. fill(slot) puts the next block into that buffer and returns
+// false when there is none left; use(slot) consumes it. With overlap, fill runs on a thread of
+// its own, one block ahead of use, so reading the next block costs the caller nothing; without,
+// both run on the caller in turn. Blocks are used in the order they were filled either way.
+// An exception thrown by fill reaches the caller once every block filled before it has been
+// used; one thrown by use stops the producer first. fill must write nothing the caller reads
+// outside the slot it was given (no listing, no console), since it may run alongside use.
+void relay_blocks(bool overlap, const std::function<bool(std::int32_t)>& fill,
+                  const std::function<void(std::int32_t)>& use);
+
 }  // namespace korvex

@@ -102,9 +102,50 @@ std::string fit(bool negative, std::string body, bool optional_zero, int w) {
   return right(std::move(s), w);
 }
 
+// format_fixed for 0 <= d + k <= 64, the common case, in one buffer on the stack: the
+// same digits and the same rules as the general path below, without its temporary strings.
+std::string format_fixed_short(double x, int w, int d, int k) {
+  // |x| rounded to d + k decimals: at most 309 digits before the point, 64 after it.
+  char text[400];
+  const auto r = std::to_chars(text, text + sizeof text, std::fabs(x), std::chars_format::fixed,
+                               d + k);
+  // The digit string S (value S * 10^-(d+k)) without the point and its leading zeros.
+  char digits[400];
+  std::size_t n = 0;
+  for (const char* p = text; p != r.ptr; ++p) {
+    if (*p != '.' && (n != 0 || *p != '0')) digits[n++] = *p;
+  }
+  if (n == 0) digits[n++] = '0';
+  const bool negative = std::signbit(x) && !(n == 1 && digits[0] == '0');
+  // At least one digit before the point: S padded with zeros in front to d + 1 digits.
+  const auto dd = static_cast<std::size_t>(d);
+  const std::size_t pad = n <= dd ? dd + 1 - n : 0;
+  const std::size_t int_digits = n + pad - dd;
+  const bool lone_zero = int_digits == 1 && (pad > 0 || digits[0] == '0');
+  // Sign, integer digits, point, decimals; the lone zero before the point dropped when that
+  // makes the number fit (or always in free width).
+  const std::size_t full = (negative ? 1 : 0) + int_digits + 1 + dd;
+  const bool drop_zero = lone_zero && d > 0 && (w == 0 || full == static_cast<std::size_t>(w) + 1);
+  const std::size_t len = full - (drop_zero ? 1 : 0);
+  const std::size_t width = w == 0 ? len : static_cast<std::size_t>(w);
+  if (len > width) return stars(w);
+  std::string out(width, ' ');
+  char* o = out.data() + (width - len);
+  if (negative) *o++ = '-';
+  std::size_t i = 0;  // position in S padded
+  const auto digit = [&](std::size_t at) { return at < pad ? '0' : digits[at - pad]; };
+  for (; i < int_digits; ++i) {
+    if (!drop_zero) *o++ = digit(i);
+  }
+  *o++ = '.';
+  for (; i < int_digits + dd; ++i) *o++ = digit(i);
+  return out;
+}
+
 // Fw.d with scale factor k: the value times 10^k, rounded to d decimals.
 std::string format_fixed(double x, int w, int d, int k) {
   if (!std::isfinite(x)) return special(x, w);
+  if (d >= 0 && d + k >= 0 && d + k <= 64) return format_fixed_short(x, w, d, k);
   std::string s = rounded_digits(std::fabs(x), d + k);
   const auto dd = static_cast<std::size_t>(d);
   if (s.size() <= dd) s.insert(0, dd + 1 - s.size(), '0');

@@ -1,5 +1,5 @@
 // The blocked cross-product kernel against the plain loop over subjects: for shapes that end
-// inside a tile and inside a block, in both machine variants, on one thread and shared among
+// inside a tile and inside a block, in every machine variant, on one thread and shared among
 // several, every total must be the same double bit for bit, which holds only when each
 // element is summed in subject order.
 #include <gtest/gtest.h>
@@ -82,12 +82,15 @@ TEST(CorKernel, BlockedTotalsEqualThePlainLoopBitForBit) {
       {23, 23, 260, true, 1000, true},    // counts of present pairs
       {101, 101, 700, true, 1000, false}, // many column panels for the threads to share
       {61, 45, 300, false, 40, false},    // a full rectangle shared among threads
+      {150, 150, 600, true, 1000, false}, // several column groups and row panels per group
+      {75, 140, 270, false, 1000, false}, // a full rectangle wider than it is high
   };
   worker_pool four(4);
   worker_pool three(3);
   const std::vector<worker_pool*> pools = {nullptr, &three, &four};
   std::vector<kernel_variant> variants = {kernel_variant::portable};
   if (wide_kernel_available()) variants.push_back(kernel_variant::wide);
+  if (widest_kernel_available()) variants.push_back(kernel_variant::widest);
   unsigned seed = 1;
   for (const shape& sh : shapes) {
     const std::vector<double> a = data(sh.nsub, sh.rows, seed++, sh.zero_one);

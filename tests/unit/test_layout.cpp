@@ -1,7 +1,10 @@
 // Unit tests of the layout-text engine: records written under layouts, rounding and field
 // fitting of numbers, values read from records, parse errors, and the guards that keep a
 // layout from looping or growing without bound.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -167,6 +170,50 @@ TEST(LayoutReal, FixedPointRoundsTheExactBinaryValue) {
       {"(-3PF6.0)", {2500.0}, {"    2."}},
       {"(-3PF6.0)", {2500.001}, {"    3."}},
   });
+}
+
+// Fw.d with scale factor k written the long way: the C library's exact %f rounding of |x| to
+// d + k decimals gives the digits; then the sign, the point d digits from the right, the
+// optional zero and the asterisks by the rules of the field.
+std::string fixed_by_hand(double x, int w, int d, int k) {
+  char text[512];
+  std::snprintf(text, sizeof text, "%.*f", d + k, std::fabs(x));
+  std::string digits;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p != '.') digits += *p;
+  }
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+  while (digits.size() <= static_cast<std::size_t>(d)) digits.insert(0, 1, '0');
+  const std::string whole = digits.substr(0, digits.size() - static_cast<std::size_t>(d));
+  std::string s = (std::signbit(x) && digits.find_first_not_of('0') != std::string::npos ? "-" : "") +
+                  whole + "." + digits.substr(whole.size());
+  if (whole == "0" && d > 0 && (w == 0 || s.size() == static_cast<std::size_t>(w) + 1)) {
+    s.erase(s.find('0'), 1);
+  }
+  if (w == 0) return s;
+  if (s.size() > static_cast<std::size_t>(w)) return std::string(static_cast<std::size_t>(w), '*');
+  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+TEST(LayoutReal, FixedPointAgreesWithTheLongWayOverManyValuesAndFields) {
+  std::mt19937_64 g(7);
+  std::uniform_int_distribution<int> exponent(-12, 12);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::int32_t differ = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const double x = i % 50 == 0 ? 0.0 : std::ldexp(mantissa(g), 3 * exponent(g));
+    const int w = i % 7 == 0 ? 0 : 1 + i % 19;
+    const int d = i % 9;
+    const int k = i % 11 == 0 ? i % 3 : 0;
+    const std::string layout = "(" + (k != 0 ? std::to_string(k) + "P" : std::string()) + "F" +
+                               std::to_string(w) + "." + std::to_string(d) + ")";
+    const std::string got = write(layout, {x}).front();
+    // The scale factor multiplies the value by 10^k; the long way rounds |x| to d + k places.
+    if (got != fixed_by_hand(x, w, d, k)) {
+      if (++differ <= 5) ADD_FAILURE() << layout << " of " << x << ": \"" << got << "\"";
+    }
+  }
+  EXPECT_EQ(differ, 0);
 }
 
 TEST(LayoutReal, ZeroSignAndOptionalLeadingZero) {
