@@ -1,6 +1,7 @@
 # R's cor() on the matrices that bench/cor_bench.cpp leaves (raw single precision, subject
 # after subject, NaN missing), timed in memory, single-threaded: cor(X) for the complete
 # data and cor(X, use = "pairwise.complete.obs") for the data with missing values.
+# Each time is also written as "case seconds" to r_times.txt in the folder.
 #   Rscript bench/cor_bench.R folder
 args <- commandArgs(trailingOnly = TRUE)
 folder <- args[1]
@@ -20,6 +21,7 @@ for (c in cases) {
   rm(x)
   t <- system.time(r <- cor(X, use = c$use))[["elapsed"]]
   cat(sprintf("%s: R cor(use = \"%s\") %.3f s (r[2,1] = %.6f)\n", c$name, c$use, t, r[2, 1]))
+  cat(sprintf("%s %.4f\n", c$name, t), file = file.path(folder, "r_times.txt"), append = TRUE)
   rm(X, r)
   invisible(gc())
 }

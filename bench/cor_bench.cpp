@@ -1,14 +1,20 @@
 // Benchmark of the correlation components on synthetic data (a five-factor model): *COR2 on
 // complete data and *COR3 with 10% of the values missing, at 400,000 subjects by 100
-// variables and 40,000 by 999. Each case writes a data storage file and the ISF entries of
-// DAP in a folder of its own, runs the component in-process (on KORVEX_THREADS threads, default
-// every core; KORVEX_THREADS=1 for one thread) and prints the
-// wall-clock seconds, with the cross-product kernel alone on the same data for comparison.
-// It also leaves each matrix as raw single-precision values (subject after subject, NaN
+// variables and 40,000 by 999 (and at 40,000 by 100, to show that memory does not grow with
+// the subjects). Each case writes a data storage file and the ISF entries of DAP in a folder
+// of its own and runs the component in-process on one thread, then on KORVEX_THREADS threads
+// (default every core the process may use), printing the wall-clock seconds and the peak
+// resident memory of each run (the high-water mark is reset before the run, so the generated
+// data do not count), with the reading of the data storage file and the cross-product kernel
+// alone for comparison. It writes the figures to korvex_times.txt in the data folder and
+// leaves the four large matrices as raw single-precision values (subject after subject, NaN
 // missing) for bench/cor_bench.R. Prints figures; never fails.
 //   build and run: bench/cor_bench.sh [build folder]
 //   or: cor_bench [data folder [case name]]
+#include <sys/resource.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -22,6 +28,7 @@
 #include "data_entry/correlation.hpp"
 #include "data_entry/dsf_reader.hpp"
 #include "executive/over00.hpp"
+#include "executive/workers.hpp"
 #include "executive/positioning.hpp"
 #include "executive/units.hpp"
 #include "io/fixed_text.hpp"
@@ -42,6 +49,7 @@ struct bench_case {
   int nsub;
   int nv;
   double missing;  // share of values missing
+  bool for_r;      // leaves the matrix for bench/cor_bench.R
 };
 
 // Values of a five-factor model, level 50 and spread 10, subject after subject.
@@ -160,14 +168,64 @@ double read_seconds(const bench_case& c) {
   return t;
 }
 
-void run_case(const bench_case& c, const std::filesystem::path& root) {
+// The peak resident memory from now on: the kernel's high-water mark is reset, so that what
+// the data generation held does not count (Linux; elsewhere the whole process's peak).
+void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+double peak_memory_mb() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmHWM:") {
+      double kb = 0.0;
+      status >> kb;
+      return kb / 1024.0;
+    }
+    status.ignore(1 << 20, '\n');
+  }
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+// One run of the component on `threads` threads: its seconds and peak memory.
+struct run_figures {
+  double seconds = -1.0;
+  double peak_mb = 0.0;
+};
+
+run_figures run_component(const bench_case& c, std::int32_t threads) {
+  setenv("KORVEX_THREADS", std::to_string(threads).c_str(), 1);
+  reset_peak_memory();
+  run_figures f;
+  try {
+    const auto t0 = clock_type::now();
+    if (c.missing > 0.0) {
+      korvex::COR3();
+    } else {
+      korvex::COR2();
+    }
+    f.seconds = seconds_since(t0);
+  } catch (const std::exception& e) {
+    std::printf("  the component stopped: %s\n", e.what());
+  }
+  f.peak_mb = peak_memory_mb();
+  std::printf("  *%s on %d thread%s, whole component (file read, totals, results, ISF, "
+              "listing): %.3f s, peak memory %.0f MB\n",
+              c.missing > 0.0 ? "COR3" : "COR2", threads, threads == 1 ? "" : "s", f.seconds,
+              f.peak_mb);
+  return f;
+}
+
+void run_case(const bench_case& c, const std::filesystem::path& root, std::int32_t many,
+              std::FILE* summary) {
   namespace fs = std::filesystem;
   std::printf("%s: %d subjects x %d variables%s\n", c.name, c.nsub, c.nv,
               c.missing > 0.0 ? ", 10% missing" : "");
   const auto tg = clock_type::now();
-  const std::vector<float> x = generate(c);
+  std::vector<float> x = generate(c);
   std::printf("  data generated in %.2f s\n", seconds_since(tg));
-  {
+  if (c.for_r) {
     std::ofstream raw(root / (std::string(c.name) + ".f32"), std::ios::binary);
     raw.write(reinterpret_cast<const char*>(x.data()),
               static_cast<std::streamsize>(x.size() * sizeof(float)));
@@ -182,22 +240,15 @@ void run_case(const bench_case& c, const std::filesystem::path& root) {
   korvex::init_page();
   std::ofstream(dir / "MONIN") << "\n";
   write_inputs(c, x);
-  try {
-    const auto t0 = clock_type::now();
-    if (c.missing > 0.0) {
-      korvex::COR3();
-    } else {
-      korvex::COR2();
-    }
-    const double t = seconds_since(t0);
-    std::printf("  *%s, whole component (file read, totals, results, ISF, listing): %.3f s\n",
-                c.missing > 0.0 ? "COR3" : "COR2", t);
-  } catch (const std::exception& e) {
-    std::printf("  the component stopped: %s\n", e.what());
-  }
-  std::printf("  reading the data storage file alone: %.3f s\n", read_seconds(c));
   if (c.missing == 0.0)
-    std::printf("  kernel alone (deviations in memory): %.3f s\n", kernel_seconds(c, x));
+    std::printf("  kernel alone (deviations in memory, one thread): %.3f s\n",
+                kernel_seconds(c, x));
+  std::vector<float>().swap(x);  // the components' memory is measured without the data
+  const run_figures one = run_component(c, 1);
+  const run_figures all = many > 1 ? run_component(c, many) : one;
+  std::printf("  reading the data storage file alone: %.3f s\n", read_seconds(c));
+  std::fprintf(summary, "%s %d %.4f %.4f %.1f %.1f\n", c.name, many, one.seconds, all.seconds,
+               one.peak_mb, all.peak_mb);
   korvex::close_all_units();
   korvex::reset_run_state();
   fs::current_path(root);
@@ -215,15 +266,23 @@ int main(int argc, char** argv) {
               korvex::cor::wide_kernel_available() ? "yes" : "no",
               korvex::cor::widest_kernel_available() ? "yes" : "no");
   const bench_case cases[] = {
-      {"cor2_400000x100", 400000, 100, 0.0},
-      {"cor2_40000x999", 40000, 999, 0.0},
-      {"cor3_400000x100", 400000, 100, 0.1},
-      {"cor3_40000x999", 40000, 999, 0.1},
+      {"cor2_400000x100", 400000, 100, 0.0, true},
+      {"cor2_40000x999", 40000, 999, 0.0, true},
+      {"cor3_400000x100", 400000, 100, 0.1, true},
+      {"cor3_40000x999", 40000, 999, 0.1, true},
+      // A tenth of the subjects: the peak memory must not change.
+      {"cor2_40000x100", 40000, 100, 0.0, false},
+      {"cor3_40000x100", 40000, 100, 0.1, false},
   };
+  // One thread, then KORVEX_THREADS threads (default: every core the process may use).
+  const std::int32_t many = korvex::worker_thread_count();
+  std::FILE* summary = std::fopen((root / "korvex_times.txt").c_str(), "w");
+  if (summary == nullptr) return 1;
   const std::string only = argc > 2 ? argv[2] : "";
   for (const bench_case& c : cases) {
-    if (only.empty() || only == c.name) run_case(c, root);
+    if (only.empty() || only == c.name) run_case(c, root, many, summary);
   }
+  std::fclose(summary);
   std::printf("raw matrices for bench/cor_bench.R in %s\n", root.c_str());
   return 0;
 }
