@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "executive/workers.hpp"
 
@@ -33,13 +34,13 @@ struct tile_shape {
 using shape4 = tile_shape<4, 3, 4>;
 using shape8 = tile_shape<8, 3, 8>;
 
-// Subjects per block: a row panel of a block (capacity x 24 doubles at most) stays in the
-// second-level cache while the tiles of a column group run over it, and the totals are
-// loaded and stored once per block.
+// Subjects per block: the totals are loaded and stored once per block.
 constexpr std::int32_t block_subjects = 256;
-// Columns of one group: its column panels stay in the second-level cache while the row
-// panels pass; a group is also the part that one thread runs. A multiple of every width.
-constexpr std::int32_t group_columns = 32;
+// One part of a block's tiles, run by one thread: up to part_rows rows by part_columns
+// columns of totals. Its row panels and column panels (about 640 KB for a full block) stay in
+// the second-level cache while its tiles run. Multiples of every tile height and width.
+constexpr std::int32_t part_rows = 192;
+constexpr std::int32_t part_columns = 128;
 
 std::int32_t round_up(std::int32_t n, std::int32_t m) { return (n + m - 1) / m * m; }
 
@@ -51,9 +52,7 @@ struct tile_job {
   std::size_t ld;         // leading dimension of totals (padded rows)
   std::int32_t n;         // subjects in the block
   std::int32_t capacity;  // subjects a panel has room for
-  std::int32_t row_panels;
-  std::int32_t col_first;  // the column panels this job runs: col_first .. col_last - 1
-  std::int32_t col_last;
+  tile_part part;  // the tiles this job runs
 };
 
 // One tile: S::height rows from k0, S::width columns from j0 (both already in c, ap, bp);
@@ -93,23 +92,22 @@ template <class S, std::int32_t b_stride>
   }
 }
 
-// The tiles of the job's column panels, row panel by row panel, so that a row panel serves
-// every column of the job while it is in cache.
+// The tiles of the job's part, row panel by row panel, so that a row panel serves every
+// column of the part while it is in cache.
 template <class S>
 [[gnu::always_inline]] inline void run_tiles(const tile_job& job) {
   const std::size_t apanel = static_cast<std::size_t>(job.capacity) * S::height;
   const std::size_t bpanel = static_cast<std::size_t>(job.capacity) * S::width;
-  // A lower product wants only the tiles that reach row j0 or below; its columns j0..j0+w-1
-  // are rows of the row panel that holds j0.
-  const std::int32_t kb_first =
-      job.bpack == nullptr ? job.col_first * S::width / S::height : 0;
-  for (std::int32_t kb = kb_first; kb < job.row_panels; ++kb) {
+  const tile_part& part = job.part;
+  for (std::int32_t kb = part.kb_first; kb < part.kb_last; ++kb) {
     const double* ap = job.apack + static_cast<std::size_t>(kb) * apanel;
-    for (std::int32_t jb = job.col_first; jb < job.col_last; ++jb) {
+    for (std::int32_t jb = part.jb_first; jb < part.jb_last; ++jb) {
       const std::int32_t j0 = jb * S::width;
       double* c = job.totals + static_cast<std::size_t>(j0) * job.ld +
                   static_cast<std::size_t>(kb) * S::height;
       if (job.bpack == nullptr) {
+        // A lower product wants only the tiles that reach row j0 or below; its columns
+        // j0..j0+w-1 are rows of the row panel that holds j0.
         const std::int32_t kb0 = j0 / S::height;
         if (kb < kb0) continue;
         const double* bp = job.apack + static_cast<std::size_t>(kb0) * apanel + j0 % S::height;
@@ -192,6 +190,29 @@ cross_products::cross_products(std::int32_t rows, std::int32_t cols, bool lower,
   rows_pad_ = round_up(rows, tile_height_);
   cols_pad_ = round_up(cols, tile_width_);
   totals_.assign(static_cast<std::size_t>(rows_pad_) * static_cast<std::size_t>(cols_pad_), 0.0);
+  // The parts of a block's tiles, the largest first so that the threads finish together. A
+  // lower product has no tiles wholly above the diagonal.
+  const std::int32_t row_panels = rows_pad_ / tile_height_;
+  const std::int32_t col_panels = cols_pad_ / tile_width_;
+  const std::int32_t rows_step = part_rows / tile_height_;
+  const std::int32_t cols_step = part_columns / tile_width_;
+  std::vector<std::pair<std::int64_t, tile_part>> sized;
+  for (std::int32_t jb = 0; jb < col_panels; jb += cols_step) {
+    for (std::int32_t kb = 0; kb < row_panels; kb += rows_step) {
+      const tile_part part{kb, std::min(row_panels, kb + rows_step), jb,
+                           std::min(col_panels, jb + cols_step)};
+      std::int64_t tiles = 0;
+      for (std::int32_t j = part.jb_first; j < part.jb_last; ++j) {
+        const std::int32_t first = lower_ ? std::max(part.kb_first, j * tile_width_ / tile_height_)
+                                          : part.kb_first;
+        tiles += std::max(0, part.kb_last - first);
+      }
+      if (tiles > 0) sized.emplace_back(tiles, part);
+    }
+  }
+  std::stable_sort(sized.begin(), sized.end(),
+                   [](const auto& x, const auto& y) { return x.first > y.first; });
+  for (const auto& [tiles, part] : sized) parts_.push_back(part);
   // Padding variables stay zero for good: packing writes real variables only.
   apack_.assign(static_cast<std::size_t>(rows_pad_) * static_cast<std::size_t>(capacity_), 0.0);
   if (!lower_)
@@ -221,46 +242,41 @@ void cross_products::multiply(std::span<const double> a, std::span<const double>
   }
   const std::int32_t row_panels = rows_pad_ / tile_height_;
   const std::int32_t col_panels = cols_pad_ / tile_width_;
-  const std::int32_t group_panels = group_columns / tile_width_;
-  const std::int32_t groups = (col_panels + group_panels - 1) / group_panels;
-  const tile_job job{apack_.data(),
-                     lower_ ? nullptr : bpack_.data(),
-                     totals_.data(),
-                     static_cast<std::size_t>(rows_pad_),
-                     n,
-                     capacity_,
-                     row_panels,
-                     0,
-                     col_panels};
-  // Each group of columns is one part: its totals and its column panels belong to it alone
-  // and it adds the block's subjects in order, so neither the grouping nor the threads can
-  // change a total.
-  const auto part = [&](std::int32_t g) {
-    tile_job group = job;
-    group.col_first = g * group_panels;
-    group.col_last = std::min(col_panels, group.col_first + group_panels);
-    if (!lower_) {
-      pack(b.data(), n, cols_, tile_width_, capacity_, bpack_.data(), group.col_first,
-           group.col_last);
-    }
+  const tile_job job{apack_.data(), lower_ ? nullptr : bpack_.data(), totals_.data(),
+                     static_cast<std::size_t>(rows_pad_), n, capacity_, tile_part{}};
+  // Each part's totals belong to it alone and it adds the block's subjects in order, so
+  // neither the parts nor the threads can change a total.
+  const auto run_part = [&](std::int32_t i) {
+    tile_job part = job;
+    part.part = parts_[static_cast<std::size_t>(i)];
     switch (variant_) {
-      case kernel_variant::widest: run_tiles_widest(group); break;
-      case kernel_variant::wide: run_tiles_wide(group); break;
-      default: run_tiles_portable(group); break;
+      case kernel_variant::widest: run_tiles_widest(part); break;
+      case kernel_variant::wide: run_tiles_wide(part); break;
+      default: run_tiles_portable(part); break;
     }
   };
+  const auto parts = static_cast<std::int32_t>(parts_.size());
   if (pool_ == nullptr) {
     pack(a.data(), n, rows_, tile_height_, capacity_, apack_.data(), 0, row_panels);
-    for (std::int32_t g = 0; g < groups; ++g) part(g);
-  } else {
-    // The row panels serve every group, so they are packed, shared out, before any tile runs.
-    const std::int32_t pack_parts = (row_panels + pack_panels_per_part - 1) / pack_panels_per_part;
-    pool_->run(pack_parts, [&](std::int32_t i) {
+    if (!lower_) pack(b.data(), n, cols_, tile_width_, capacity_, bpack_.data(), 0, col_panels);
+    for (std::int32_t i = 0; i < parts; ++i) run_part(i);
+    return;
+  }
+  // The panels serve several parts, so they are packed, shared out, before any tile runs.
+  const std::int32_t a_parts = (row_panels + pack_panels_per_part - 1) / pack_panels_per_part;
+  const std::int32_t b_parts =
+      lower_ ? 0 : (col_panels + pack_panels_per_part - 1) / pack_panels_per_part;
+  pool_->run(a_parts + b_parts, [&](std::int32_t i) {
+    if (i < a_parts) {
       pack(a.data(), n, rows_, tile_height_, capacity_, apack_.data(), i * pack_panels_per_part,
            std::min(row_panels, (i + 1) * pack_panels_per_part));
-    });
-    pool_->run(groups, part);
-  }
+    } else {
+      const std::int32_t k = i - a_parts;
+      pack(b.data(), n, cols_, tile_width_, capacity_, bpack_.data(), k * pack_panels_per_part,
+           std::min(col_panels, (k + 1) * pack_panels_per_part));
+    }
+  });
+  pool_->run(parts, run_part);
 }
 
 // ---- matched counts ---------------------------------------------------------------------

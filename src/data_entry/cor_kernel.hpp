@@ -20,6 +20,15 @@ namespace korvex::cor {
 // widest: AVX-512).
 enum class kernel_variant { automatic, portable, wide, widest };
 
+// A rectangle of a product's register tiles: row panels kb_first..kb_last-1 by column
+// panels jb_first..jb_last-1.
+struct tile_part {
+  std::int32_t kb_first = 0;
+  std::int32_t kb_last = 0;
+  std::int32_t jb_first = 0;
+  std::int32_t jb_last = 0;
+};
+
 class cross_products {
  public:
   // Totals for rows x cols variables, all zero. With lower = true the product is symmetric
@@ -67,7 +76,8 @@ class cross_products {
   std::int32_t tile_width_ = 0;
   std::int32_t rows_pad_ = 0;  // rows rounded up to the tile height
   std::int32_t cols_pad_ = 0;  // cols rounded up to the tile width
-  std::vector<double> totals_;  // column by column, leading dimension rows_pad_
+  std::vector<tile_part> parts_;  // the parts of one block's tiles, the largest first
+  std::vector<double> totals_;    // column by column, leading dimension rows_pad_
   std::vector<double> apack_;   // row panels: [panel][subject][tile height]
   std::vector<double> bpack_;   // column panels of a full product: [panel][subject][tile width]
 };

@@ -398,10 +398,12 @@ int SequentialFile::read(std::vector<std::byte>& out) {
   // The record goes into the file's spare buffer, which changes places with the caller's
   // once the frame is whole: a damaged record leaves the caller's buffer as it was, and a
   // reader of many records allocates only while records grow.
-  spare_.resize(static_cast<std::size_t>(n));
-  if (n > 0) read_exact(spare_.data(), spare_.size());
+  // The body and the trailing count in one transfer.
+  spare_.resize(static_cast<std::size_t>(n) + 4);
+  read_exact(spare_.data(), spare_.size());
   unsigned char trail[4];
-  read_exact(trail, 4);
+  std::memcpy(trail, spare_.data() + n, 4);
+  spare_.resize(static_cast<std::size_t>(n));
   const std::int32_t t = decode_count(trail);
   if (t != n) {
     damage("trailing byte count " + std::to_string(t) + " does not match leading count " +

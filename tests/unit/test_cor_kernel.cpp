@@ -84,6 +84,8 @@ TEST(CorKernel, BlockedTotalsEqualThePlainLoopBitForBit) {
       {61, 45, 300, false, 40, false},    // a full rectangle shared among threads
       {150, 150, 600, true, 1000, false}, // several column groups and row panels per group
       {75, 140, 270, false, 1000, false}, // a full rectangle wider than it is high
+      {250, 250, 300, true, 1000, false}, // parts in both directions, some on the diagonal
+      {230, 140, 280, false, 100, false}, // a full rectangle of parts in both directions
   };
   worker_pool four(4);
   worker_pool three(3);
