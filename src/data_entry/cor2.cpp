@@ -105,10 +105,10 @@ void correlate(cor2_run& run) {
     }
   }
   // The pairs of variables are shared among the run's threads; every total still runs over
-  // the subjects in order, so the results do not depend on the number of threads. With more
-  // than one thread, the next block of subjects is read while the current one is totalled.
-  const std::int32_t threads = worker_thread_count();
-  worker_pool pool(cor::pass_threads(nv, threads));
+  // the subjects in order, so the results do not depend on the number of threads. When the
+  // pass has more than one thread, the next block of subjects is read while the current one
+  // is totalled (below that, a block is totalled faster than threads hand it over).
+  worker_pool pool(cor::pass_threads(nv, worker_thread_count()));
   cor::cross_products totals(nv, nv, true, cor::kernel_variant::automatic, &pool);
   const std::int32_t capacity = totals.block_capacity();
   struct block {
@@ -154,7 +154,7 @@ void correlate(cor2_run& run) {
     // A fault ends the pass: the run stops once the blocks before it are in.
     return b.rows > 0 && short_at == 0 && missing_at == 0;
   };
-  relay_blocks(threads > 1, fill,
+  relay_blocks(pool.threads() > 1, fill,
                [&](std::int32_t slot) { totals.add(blocks[slot].x, blocks[slot].rows); });
   if (short_at != 0) proc_error("UNEXPECTED END OF FILE FOUND ON DSF");
   if (missing_at != 0) {

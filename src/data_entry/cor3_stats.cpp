@@ -73,8 +73,8 @@ void accumulate(cor3_state& st, pass_totals& t) {
   // Every product has nv rows, so one block size serves them all.
   const std::int32_t capacity = cross_products::block_capacity_for(nv);
   // The columns of the sums product, subject by subject: x, then x^2 when the moments are
-  // wanted. Two of each buffer: with more than one thread the next block of subjects is read
-  // while the current one is totalled.
+  // wanted. Two of each buffer: when the pass has more than one thread, the next block of
+  // subjects is read while the current one is totalled.
   const std::size_t wide = moments ? 2 * unv : unv;
   struct block {
     std::vector<double> x;
@@ -144,7 +144,7 @@ void accumulate(cor3_state& st, pass_totals& t) {
     if (t.sums) t.sums->add(b.p, b.xs, b.rows);
     if (t.cross) t.cross->add(b.x, b.rows);
   };
-  relay_blocks(worker_thread_count() > 1, read_block, total_block);
+  relay_blocks(t.pool.threads() > 1, read_block, total_block);
   rewind_unit(st.mtdst);
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
