@@ -336,16 +336,29 @@ void pair_counts::add(std::span<const std::uint8_t> present, std::int32_t n) {
   for (std::int32_t s0 = 0; s0 < n; s0 += 64 * mask_words) {
     const std::int32_t m = std::min(n - s0, 64 * mask_words);
     const std::int32_t words = (m + 63) / 64;
-    for (std::size_t k = 0; k < unv; ++k) {
-      std::fill_n(masks_.begin() + static_cast<std::ptrdiff_t>(k * mask_words), words,
-                  std::uint64_t{0});
-    }
-    for (std::int32_t s = 0; s < m; ++s) {
-      const std::uint8_t* flags = present.data() + static_cast<std::size_t>(s0 + s) * unv;
-      const std::uint64_t bit = std::uint64_t{1} << (s % 64);
-      for (std::size_t k = 0; k < unv; ++k) {
-        if (flags[k] != 0) masks_[k * mask_words + static_cast<std::size_t>(s / 64)] |= bit;
+    // The masks of variables k0 <= k < k1.
+    const auto build = [&](std::size_t k0, std::size_t k1) {
+      for (std::size_t k = k0; k < k1; ++k) {
+        std::fill_n(masks_.begin() + static_cast<std::ptrdiff_t>(k * mask_words), words,
+                    std::uint64_t{0});
       }
+      for (std::int32_t s = 0; s < m; ++s) {
+        const std::uint8_t* flags = present.data() + static_cast<std::size_t>(s0 + s) * unv;
+        const std::uint64_t bit = std::uint64_t{1} << (s % 64);
+        for (std::size_t k = k0; k < k1; ++k) {
+          if (flags[k] != 0) masks_[k * mask_words + static_cast<std::size_t>(s / 64)] |= bit;
+        }
+      }
+    };
+    if (pool_ == nullptr) {
+      build(0, unv);
+    } else {
+      constexpr std::size_t variables_per_part = 128;
+      const auto parts = static_cast<std::int32_t>((unv + variables_per_part - 1) / variables_per_part);
+      pool_->run(parts, [&](std::int32_t i) {
+        const std::size_t k0 = static_cast<std::size_t>(i) * variables_per_part;
+        build(k0, std::min(unv, k0 + variables_per_part));
+      });
     }
     const auto columns = [&](std::int32_t j0, std::int32_t j1) {
       if (popcnt) {
