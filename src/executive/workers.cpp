@@ -6,6 +6,31 @@
 
 namespace korvex {
 
+namespace {
+
+// How long a thread watches for a change before it sleeps: about 20 microseconds.
+constexpr int watch_rounds = 1000;
+
+void pause_a_moment() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
+// Watches until `changed` holds or the rounds are over; true when it holds.
+template <class F>
+bool watch(F changed) {
+  for (int i = 0; i < watch_rounds; ++i) {
+    if (changed()) return true;
+    pause_a_moment();
+  }
+  return changed();
+}
+
+}  // namespace
+
 worker_pool::worker_pool(std::int32_t threads) {
   for (std::int32_t i = 1; i < threads; ++i) workers_.emplace_back([this] { work(); });
 }
@@ -35,11 +60,12 @@ void worker_pool::take_parts() {
 void worker_pool::work() {
   std::uint64_t seen = 0;
   for (;;) {
+    watch([&] { return step_.load(std::memory_order_acquire) != seen; });
     {
       std::unique_lock<std::mutex> lock(mutex_);
       start_.wait(lock, [&] { return stopping_ || step_ != seen; });
       if (stopping_) return;
-      seen = step_;
+      seen = step_.load();
     }
     take_parts();
   }
@@ -61,6 +87,7 @@ void worker_pool::run(std::int32_t parts, const std::function<void(std::int32_t)
   }
   start_.notify_all();
   take_parts();
+  watch([&] { return finished_.load(std::memory_order_acquire) == parts; });
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, [&] { return finished_ == parts_; });
   part_ = nullptr;

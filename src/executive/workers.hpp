@@ -4,6 +4,7 @@
 // what the caller hands each of them, so results never depend on the number of threads.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -41,9 +42,12 @@ class worker_pool {
   std::condition_variable done_;
   const std::function<void(std::int32_t)>* part_ = nullptr;
   std::int32_t parts_ = 0;
-  std::int32_t next_ = 0;      // the next part to hand out
-  std::int32_t finished_ = 0;  // parts that have returned
-  std::uint64_t step_ = 0;     // counts the steps, so a worker starts each step once
+  std::int32_t next_ = 0;  // the next part to hand out
+  // Parts that have returned, and the steps so far (so a worker starts each step once). Both
+  // change under the mutex; they are atomic so that a thread may watch them for a moment
+  // without it before it sleeps, since a step often follows the last one within microseconds.
+  std::atomic<std::int32_t> finished_{0};
+  std::atomic<std::uint64_t> step_{0};
   bool stopping_ = false;
 };
 
