@@ -168,11 +168,18 @@ void DPRSUB(std::int32_t& status, std::int32_t& blank_errors) {
                     {c.record_set_count});
   }
 
-  // Numeric fields, in the order of the format: they lie side by side from position 1.
+  // In the usual run (the format's order kept, no missing-value code) each value goes to its
+  // output position as it is scanned, a blank field as the missing value.
+  const bool blank_is_error = c.nomiss == 1 || c.mval_code > 1;
   const auto nv = static_cast<std::int32_t>(r.plan.numeric_list.size());
+  bool in_place = c.mval_code < 2 && c.nv == nv;
+  for (std::int32_t h = 1; in_place && h <= nv; ++h) in_place = w.var_source[at(h)] == h;
+
+  // Numeric fields, in the order of the format: they lie side by side from position 1.
   const char* text = r.subject_buffer.data();
   // Fields that have 8 bytes of the buffer from their first column on take the word scan.
   const char* word_end = text + r.subject_buffer.size() - 8;
+  std::int32_t blanks = 0;
   for (std::int32_t k = 1; k <= nv; ++k) {
     const auto width = static_cast<std::size_t>(r.numeric_widths[at(k)]);
     float x = 0.0f;
@@ -183,18 +190,26 @@ void DPRSUB(std::int32_t& status, std::int32_t& blank_errors) {
         !read_fixed_field_engine(std::string_view(text, width), r.numeric_layouts[at(k)], x)) {
       not_a_number(r, k, std::string_view(text, width));
     }
-    w.raw_values[at(k)] = x;
-    w.raw_blank[at(k)] = got == scan_outcome::blank ? 1 : 0;
+    const bool blank = got == scan_outcome::blank;
+    blanks += blank ? 1 : 0;
+    w.raw_blank[at(k)] = blank ? 1 : 0;
+    if (in_place) {
+      w.var_value[at(k)] = blank ? c.missing : x;
+      w.var_present[at(k)] = blank ? 0 : 1;
+    } else {
+      w.raw_values[at(k)] = x;
+    }
     text += width;
   }
 
   // Output order, blank fields and missing-value codes.
-  const bool blank_is_error = c.nomiss == 1 || c.mval_code > 1;
   const char code_digit = static_cast<char>('0' + (c.mval_code - 2));
-  for (std::int32_t h = 1; h <= c.nv; ++h) {
+  for (std::int32_t h = 1; h <= c.nv && (!in_place || (blank_is_error && blanks > 0)); ++h) {
     const std::int32_t k = w.var_source[at(h)];
-    w.var_present[at(h)] = 1;
-    w.var_value[at(h)] = w.raw_values[at(k)];
+    if (!in_place) {
+      w.var_present[at(h)] = 1;
+      w.var_value[at(h)] = w.raw_values[at(k)];
+    }
     if (w.raw_blank[at(k)] != 0) {
       if (blank_is_error) {
         blank_errors += 1;
