@@ -25,9 +25,9 @@ constexpr std::size_t names_record_bytes(std::int32_t n) {
   return static_cast<std::size_t>(n > 0 ? n : 0) * name_length;
 }
 
-// In each head read, `held`, when given, receives the size of the record whenever the file
-// layer gave it whole: a caller that names what a short record held tells it by held below
-// the bytes above (the status is positive then, as for a damaged record, which sets no held).
+// Each head read sets `held`, when given, to the size of the record it read whole. A record
+// too short gives a positive status, as a damaged one does, but only it sets held (below the
+// bytes above): a caller that names the size of a short record tells the two apart so.
 // One title record: 12 words of 6 characters into words(1..12).
 std::int32_t read_title_record(std::int32_t unit, std::span<std::string> words,
                                std::size_t* held = nullptr);
