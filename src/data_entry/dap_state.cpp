@@ -72,10 +72,13 @@ void subject_name_table::set(std::int32_t s, std::string_view name) {
   assert(s >= 1 && s <= capacity_);
   const auto at = static_cast<std::size_t>(s - 1) * name_length;
   if (at + name_length > text_.size()) {
-    // Grow geometrically so that naming the subjects one by one stays linear.
+    // Grow geometrically so that naming the subjects one by one stays linear, inside room
+    // for every name taken at once: the names are never copied to a larger block, and the
+    // memory is touched only as the names come.
     std::size_t size = text_.size() < 64 * name_length ? 64 * name_length : text_.size() * 2;
     while (size < at + name_length) size *= 2;
     const std::size_t limit = static_cast<std::size_t>(capacity_) * name_length;
+    if (text_.capacity() < limit) text_.reserve(limit);
     text_.resize(size < limit ? size : limit, ' ');
   }
   const std::size_t n = std::min(name.size(), static_cast<std::size_t>(name_length));

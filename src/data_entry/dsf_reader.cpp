@@ -15,10 +15,13 @@ namespace korvex::dsf {
 
 namespace {
 
-// The next record of the unit into a reader, or the status of the failure.
-std::int32_t next_record(std::int32_t unit, std::vector<std::byte>& bytes) {
+// The next record of the unit into a reader, or the status of the failure; its size into
+// held when the record was read whole.
+std::int32_t next_record(std::int32_t unit, std::vector<std::byte>& bytes, std::size_t* held) {
   try {
-    return sequential_file(unit).read(bytes) == 0 ? 0 : -1;
+    if (sequential_file(unit).read(bytes) != 0) return -1;
+    if (held != nullptr) *held = bytes.size();
+    return 0;
   } catch (const io::IoError& e) {
     return e.status() != 0 ? e.status() : 1;
   }
@@ -44,9 +47,9 @@ std::uint32_t u32_at(const std::byte* p) {
 
 }  // namespace
 
-std::int32_t read_title_record(std::int32_t unit, std::span<std::string> words) {
+std::int32_t read_title_record(std::int32_t unit, std::span<std::string> words, std::size_t* held) {
   std::vector<std::byte> bytes;
-  const std::int32_t status = next_record(unit, bytes);
+  const std::int32_t status = next_record(unit, bytes, held);
   if (status != 0) return status;
   std::vector<std::string> w(title_word_count);
   const std::int32_t s = take(bytes, [&](io::RecordReader& r) {
@@ -56,9 +59,10 @@ std::int32_t read_title_record(std::int32_t unit, std::span<std::string> words) 
   return s;
 }
 
-std::int32_t read_counts_record(std::int32_t unit, std::int32_t& nvx, std::int32_t& missing_flag) {
+std::int32_t read_counts_record(std::int32_t unit, std::int32_t& nvx, std::int32_t& missing_flag,
+                                std::size_t* held) {
   std::vector<std::byte> bytes;
-  const std::int32_t status = next_record(unit, bytes);
+  const std::int32_t status = next_record(unit, bytes, held);
   if (status != 0) return status;
   std::int32_t a = 0;
   std::int32_t b = 0;
@@ -73,9 +77,10 @@ std::int32_t read_counts_record(std::int32_t unit, std::int32_t& nvx, std::int32
   return s;
 }
 
-std::int32_t read_names_record(std::int32_t unit, std::span<std::string> names, std::int32_t n) {
+std::int32_t read_names_record(std::int32_t unit, std::span<std::string> names, std::int32_t n,
+                               std::size_t* held) {
   std::vector<std::byte> bytes;
-  const std::int32_t status = next_record(unit, bytes);
+  const std::int32_t status = next_record(unit, bytes, held);
   if (status != 0) return status;
   std::vector<std::string> got(static_cast<std::size_t>(std::max(0, n)));
   const std::int32_t s = take(bytes, [&](io::RecordReader& r) {
@@ -91,6 +96,13 @@ bool subject_reader::fill(std::span<float> values, std::string* name, std::int32
   const std::size_t want = 4 * static_cast<std::size_t>(nv_);
   const std::size_t tail = (name != nullptr || number != nullptr) ? name_length + 4 : 0;
   if (record_.size() < want + tail) return false;
+  store(values, name, number);
+  return true;
+}
+
+// Takes the values, name and number from the record just read, which holds them all.
+void subject_reader::store(std::span<float> values, std::string* name, std::int32_t* number) {
+  const std::size_t want = 4 * static_cast<std::size_t>(nv_);
   ++count_;
   // Little-endian IEEE single precision, as every writer of the file stores it.
   if constexpr (std::endian::native == std::endian::little) {
@@ -107,7 +119,23 @@ bool subject_reader::fill(std::span<float> values, std::string* name, std::int32
   if (number != nullptr) {
     *number = static_cast<std::int32_t>(u32_at(record_.data() + want + name_length));
   }
-  return true;
+}
+
+std::size_t subject_reader::subject_bytes(bool flagged) const {
+  const auto nv = static_cast<std::size_t>(std::max(0, nv_));
+  return 4 * nv + name_length + 4 + (flagged ? 4 * nv : 0);
+}
+
+std::int32_t subject_reader::read_whole(std::span<float> values, std::string& name,
+                                        std::int32_t& number, bool flagged) {
+  try {
+    if (sequential_file(unit_).read(record_) != 0) return -1;
+  } catch (const io::IoError& e) {
+    return e.status() != 0 ? e.status() : 1;
+  }
+  if (record_.size() < subject_bytes(flagged)) return short_record;
+  store(values, &name, &number);
+  return 0;
 }
 
 std::int32_t subject_reader::read(std::span<float> values, std::string* name,

@@ -56,13 +56,23 @@ void DPWSUB() {
   std::vector<std::byte>& b = r.record_bytes;
   if (b.size() != size) b.resize(size);
   std::byte* p = b.data();
-  for (std::size_t h = 0; h < nv; ++h) p = put_u32(p, std::bit_cast<std::uint32_t>(w.var_value[h]));
+  // The file is little-endian: on such a machine the values and flags go over as they lie.
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, w.var_value.data(), nv * 4);
+    p += nv * 4;
+  } else {
+    for (std::size_t h = 0; h < nv; ++h) p = put_u32(p, std::bit_cast<std::uint32_t>(w.var_value[h]));
+  }
   const std::string_view name = r.subject_names.get(c.subject_count);
   std::memcpy(p, name.data(), static_cast<std::size_t>(name_length));
   p += name_length;
   p = put_u32(p, static_cast<std::uint32_t>(c.subject_count));
   if (c.nomiss == 0) {
-    for (std::size_t h = 0; h < nv; ++h) p = put_u32(p, static_cast<std::uint32_t>(w.var_present[h]));
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(p, w.var_present.data(), nv * 4);
+    } else {
+      for (std::size_t h = 0; h < nv; ++h) p = put_u32(p, static_cast<std::uint32_t>(w.var_present[h]));
+    }
   }
   sequential_file(c.mtdst).write(std::span<const std::byte>(b));
 }

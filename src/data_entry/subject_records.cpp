@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -166,29 +168,48 @@ void DPRSUB(std::int32_t& status, std::int32_t& blank_errors) {
                     {c.record_set_count});
   }
 
-  // Numeric fields, in the order of the format: they lie side by side from position 1.
+  // In the usual run (the format's order kept, no missing-value code) each value goes to its
+  // output position as it is scanned, a blank field as the missing value.
+  const bool blank_is_error = c.nomiss == 1 || c.mval_code > 1;
   const auto nv = static_cast<std::int32_t>(r.plan.numeric_list.size());
+  bool in_place = c.mval_code < 2 && c.nv == nv;
+  for (std::int32_t h = 1; in_place && h <= nv; ++h) in_place = w.var_source[at(h)] == h;
+
+  // Numeric fields, in the order of the format: they lie side by side from position 1.
   const char* text = r.subject_buffer.data();
+  // Fields that have 8 bytes of the buffer from their first column on take the word scan.
+  const char* word_end = text + r.subject_buffer.size() - 8;
+  std::int32_t blanks = 0;
   for (std::int32_t k = 1; k <= nv; ++k) {
     const auto width = static_cast<std::size_t>(r.numeric_widths[at(k)]);
     float x = 0.0f;
-    const scan_outcome got = scan_plain_fixed(text, width, r.numeric_decimals[at(k)], x);
+    const std::int32_t decimals = r.numeric_decimals[at(k)];
+    const scan_outcome got = text <= word_end ? scan_plain_fixed_word(text, width, decimals, x)
+                                              : scan_plain_fixed(text, width, decimals, x);
     if (got == scan_outcome::other &&
         !read_fixed_field_engine(std::string_view(text, width), r.numeric_layouts[at(k)], x)) {
       not_a_number(r, k, std::string_view(text, width));
     }
-    w.raw_values[at(k)] = x;
-    w.raw_blank[at(k)] = got == scan_outcome::blank ? 1 : 0;
+    const bool blank = got == scan_outcome::blank;
+    blanks += blank ? 1 : 0;
+    w.raw_blank[at(k)] = blank ? 1 : 0;
+    if (in_place) {
+      w.var_value[at(k)] = blank ? c.missing : x;
+      w.var_present[at(k)] = blank ? 0 : 1;
+    } else {
+      w.raw_values[at(k)] = x;
+    }
     text += width;
   }
 
   // Output order, blank fields and missing-value codes.
-  const bool blank_is_error = c.nomiss == 1 || c.mval_code > 1;
   const char code_digit = static_cast<char>('0' + (c.mval_code - 2));
-  for (std::int32_t h = 1; h <= c.nv; ++h) {
+  for (std::int32_t h = 1; h <= c.nv && (!in_place || (blank_is_error && blanks > 0)); ++h) {
     const std::int32_t k = w.var_source[at(h)];
-    w.var_present[at(h)] = 1;
-    w.var_value[at(h)] = w.raw_values[at(k)];
+    if (!in_place) {
+      w.var_present[at(h)] = 1;
+      w.var_value[at(h)] = w.raw_values[at(k)];
+    }
     if (w.raw_blank[at(k)] != 0) {
       if (blank_is_error) {
         blank_errors += 1;
@@ -253,28 +274,55 @@ void DPCSUB(std::int32_t& error) {
   r.subject_names.set(s, std::string_view(generated, 3 + digits));
 }
 
+namespace {
+
+// a, where the condition holds, else b: the bits chosen with masks, so that the loop below
+// has no branch and vectorises.
+double pick(bool condition, double a, double b) {
+  const std::uint64_t m = 0 - static_cast<std::uint64_t>(condition);
+  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(a) & m) | (std::bit_cast<std::uint64_t>(b) & ~m));
+}
+float pick(bool condition, float a, float b) {
+  const std::uint32_t m = 0 - static_cast<std::uint32_t>(condition);
+  return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & m) | (std::bit_cast<std::uint32_t>(b) & ~m));
+}
+
+// One subject's values into the running moments of nv variables (the arrays do not overlap).
+// Every variable's update is formed and kept only for a value present: the same arithmetic
+// in the same order as a loop that skips the missing values, with no branch to mispredict.
+void accumulate(std::size_t nv, const float* __restrict values, float* __restrict lows, float* __restrict highs,
+                std::int32_t* __restrict counts, double* __restrict sums, double* __restrict means,
+                double* __restrict m2s) {
+  for (std::size_t h = 0; h < nv; ++h) {
+    const float x = values[h];
+    const bool present = !std::isnan(x);
+    const std::int32_t before = counts[h];
+    const float low = lows[h];
+    const float high = highs[h];
+    const std::int32_t n = before + 1;
+    const double xd = x;
+    const double sum = sums[h] + xd;
+    const double delta = xd - means[h];
+    const double mean = means[h] + delta / n;
+    const double m2 = m2s[h] + delta * (xd - mean);
+    // The first value present sets both extremes; std::min and std::max as written out.
+    lows[h] = pick(present, pick(before == 0, x, x < low ? x : low), low);
+    highs[h] = pick(present, pick(before == 0, x, high < x ? x : high), high);
+    counts[h] = before + (present ? 1 : 0);
+    sums[h] = pick(present, sum, sums[h]);
+    means[h] = pick(present, mean, means[h]);
+    m2s[h] = pick(present, m2, m2s[h]);
+  }
+}
+
+}  // namespace
+
 // Welford's update in double precision, in subject order; NaN values (either sign) are
 // missing and skipped.
 void DPACCU() {
   dap_work_record& w = run().work;
-  const auto nv = static_cast<std::size_t>(run().common.nv);
-  for (std::size_t h = 0; h < nv; ++h) {
-    const float x = w.var_value[h];
-    if (std::isnan(x)) continue;
-    if (w.var_count[h] == 0) {
-      w.var_min[h] = x;
-      w.var_max[h] = x;
-    } else {
-      w.var_min[h] = std::min(w.var_min[h], x);
-      w.var_max[h] = std::max(w.var_max[h], x);
-    }
-    const std::int32_t n = ++w.var_count[h];
-    const double xd = x;
-    w.run_sum[h] += xd;
-    const double delta = xd - w.run_mean[h];
-    w.run_mean[h] += delta / n;
-    w.run_m2[h] += delta * (xd - w.run_mean[h]);
-  }
+  accumulate(static_cast<std::size_t>(run().common.nv), w.var_value.data(), w.var_min.data(),
+             w.var_max.data(), w.var_count.data(), w.run_sum.data(), w.run_mean.data(), w.run_m2.data());
 }
 
 // Means into var_value, standard deviations (divisor N) into var_sigma, sums into var_sum,

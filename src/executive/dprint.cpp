@@ -1,7 +1,8 @@
 // *DPRINT: lists the data storage file that the data-entry component writes on MTDST. DPRINT
 // reads and prints the identification records; DPRINT2 reads the subject records block by
-// block and prints the data matrix under run-time layouts that fit the listing width. Every
-// record is checked against what it must hold before anything is taken from it.
+// block and prints the data matrix under run-time layouts that fit the listing width. Both
+// read through the data storage file's one reader, which checks every record against what
+// it must hold before anything is taken from it.
 #include "executive/dprint.hpp"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data_entry/dsf_reader.hpp"
 #include "executive/errors.hpp"
 #include "executive/positioning.hpp"
 #include "executive/status.hpp"
@@ -31,33 +33,26 @@ namespace korvex {
 namespace {
 
 constexpr std::string_view tag = "Dprint";
-constexpr std::size_t title_words = 12;
 constexpr std::size_t title_length = 72;
 // The longest row line the layouts are made for; wider listings use these columns.
 constexpr std::int32_t max_line = 160;
 
-// Reads the next record of the data storage file; the end of the file (status -1) or a
-// damaged frame ends the run through the status check.
-std::vector<std::byte> read_record_checked(std::int32_t unit) {
-  std::vector<std::byte> record;
-  std::int32_t status = 0;
-  try {
-    status = sequential_file(unit).read(record);
-  } catch (const io::IoError& e) {
-    status = e.status() != 0 ? e.status() : 1;
-  }
-  check_io_stat(tag, status);
-  return record;
+// Stops the run when a record is shorter than what it must hold.
+[[noreturn]] void too_short(std::size_t held, std::size_t need, const std::string& what) {
+  proc_error("Dprint: " + what + " of the data storage file holds " + std::to_string(held) +
+             " bytes; it needs " + std::to_string(need) + ".");
 }
 
-// Stops the run when a record is shorter than what it must hold.
-void require_bytes(const std::vector<std::byte>& record, std::size_t need,
-                   const std::string& what) {
-  if (record.size() < need) {
-    proc_error("Dprint: " + what + " of the data storage file holds " +
-               std::to_string(record.size()) + " bytes; it needs " + std::to_string(need) + ".");
-  }
+// The outcome of a head read: a record read whole but too short is named with its size;
+// the end of the file (status -1) or a damaged frame ends the run through the status check.
+void check_head(std::int32_t status, std::size_t held, std::size_t need, const std::string& what) {
+  if (status == 0) return;
+  if (held < need) too_short(held, need, what);
+  check_io_stat(tag, status);
 }
+
+// A record size no read sets: a failed head read left it untouched.
+constexpr std::size_t unread = static_cast<std::size_t>(-1);
 
 // pr_line with the trimmed length of the text as its piece length.
 void print_text(std::int32_t mode, std::string_view text, std::int32_t& page, std::int32_t& lines,
@@ -69,11 +64,10 @@ void print_text(std::int32_t mode, std::string_view text, std::int32_t& page, st
 // One title record: printed as it stands (12 words of 6), returned as the 72-column line.
 std::string title_record(std::int32_t unit, const std::string& what, std::int32_t& page,
                          std::int32_t& lines, std::int32_t monout) {
-  const std::vector<std::byte> record = read_record_checked(unit);
-  require_bytes(record, title_words * 6, what);
-  io::RecordReader r(record);
-  std::vector<std::string> words(title_words);
-  for (std::string& w : words) w = r.text(6);
+  std::vector<std::string> words(dsf::title_word_count);
+  std::size_t held = unread;
+  const std::int32_t status = dsf::read_title_record(unit, words, &held);
+  check_head(status, held, dsf::title_record_bytes, what);
   PAGER(-1, page, lines, monout);
   const std::vector<io::Value> values(words.begin(), words.end());
   print_text(-1, io::format("(12A6)", values).front(), page, lines, monout);
@@ -104,11 +98,9 @@ void DPRINT(std::int32_t unit, std::span<std::string> names, std::int32_t& nv,
 
   PAGER(-2, page, lines, monout);
   print_text(-1, "RECORD 3", page, lines, monout);
-  const std::vector<std::byte> counts = read_record_checked(unit);
-  require_bytes(counts, 8, "Record 3 (the counts)");
-  io::RecordReader r(counts);
-  nv = r.i32();
-  nomiss = r.i32();
+  std::size_t held = unread;
+  std::int32_t status = dsf::read_counts_record(unit, nv, nomiss, &held);
+  check_head(status, held, dsf::counts_record_bytes, "Record 3 (the counts)");
   PAGER(-1, page, lines, monout);
   print_text(-1, io::format_line("(\"NV = \",I4,15X,\"NOMISS = \",I4) ", {nv, nomiss}), page,
              lines, monout);
@@ -121,11 +113,10 @@ void DPRINT(std::int32_t unit, std::span<std::string> names, std::int32_t& nv,
   }
 
   PAGER(-1, page, lines, monout);
-  const std::vector<std::byte> name_record = read_record_checked(unit);
-  require_bytes(name_record, static_cast<std::size_t>(nv) * isf_name_length,
-                "Record 4 (the " + std::to_string(nv) + " variable names)");
-  io::RecordReader names_in(name_record);
-  for (std::int32_t j = 0; j < nv; ++j) names[j] = names_in.text(isf_name_length);
+  held = unread;
+  status = dsf::read_names_record(unit, names, nv, &held);
+  check_head(status, held, dsf::names_record_bytes(nv),
+             "Record 4 (the " + std::to_string(nv) + " variable names)");
 
   try {
     skip_to_zero_record(unit);
@@ -247,18 +238,20 @@ struct Block {
   std::vector<float> values;  // nv per subject
 };
 
-void read_block(std::int32_t unit, std::int32_t nv, std::int32_t nomiss, std::int32_t first_subject,
-                std::int32_t rows, Block& b) {
+void read_block(dsf::subject_reader& reader, std::int32_t nv, std::int32_t nomiss,
+                std::int32_t first_subject, std::int32_t rows, Block& b) {
   const auto nvs = static_cast<std::size_t>(nv);
-  // Values, name, number and, unless NOMISS is 1, the presence flags (read, not used).
-  const std::size_t need = 4 * nvs + isf_name_length + 4 + (nomiss != 1 ? 4 * nvs : 0);
+  // Values, name, number and, unless NOMISS is 1, the presence flags (required, not used).
+  const bool flagged = nomiss != 1;
   for (std::int32_t s = 0; s < rows; ++s) {
-    const std::vector<std::byte> record = read_record_checked(unit);
-    require_bytes(record, need, "The record of subject " + std::to_string(first_subject + s));
-    io::RecordReader r(record);
-    r.f32s(std::span<float>(b.values).subspan(static_cast<std::size_t>(s) * nvs, nvs));
-    b.names[s] = r.text(isf_name_length);
-    b.numbers[s] = r.i32();
+    const std::span<float> values =
+        std::span<float>(b.values).subspan(static_cast<std::size_t>(s) * nvs, nvs);
+    const std::int32_t status = reader.read_whole(values, b.names[s], b.numbers[s], flagged);
+    if (status == dsf::short_record) {
+      too_short(reader.record_size(), reader.subject_bytes(flagged),
+                "The record of subject " + std::to_string(first_subject + s));
+    }
+    check_io_stat(tag, status);
   }
 }
 
@@ -349,10 +342,11 @@ void DPRINT2(std::int32_t unit, std::span<const std::string> names, std::int32_t
     check_alloc_stat(tag, 1);
   }
   const std::string title72 = io::pad(title, title_length);
+  dsf::subject_reader reader(unit, nv);
 
   for (std::int32_t first_subject = 1; first_subject <= nsub; first_subject += m.rows) {
     const std::int32_t rows = std::min(nsub - first_subject + 1, m.rows);
-    read_block(unit, nv, nomiss, first_subject, rows, b);
+    read_block(reader, nv, nomiss, first_subject, rows, b);
     for (std::int32_t first = 1; first <= nv; first += m.c) {
       const std::int32_t last = std::min(first + m.c - 1, nv);
       if (avail < rows + m.h) {

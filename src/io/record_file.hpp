@@ -58,6 +58,7 @@ class TextFile {
   std::FILE* f_ = nullptr;
   OpenMode mode_ = OpenMode::read;
   bool writing_ = false;
+  std::vector<char> buffer_;  // the stream's buffer of a file opened for reading
   char* line_ = nullptr;  // getline's buffer, kept for the next line
   std::size_t line_capacity_ = 0;
 };

@@ -82,6 +82,42 @@ TEST(DapFieldScan, PlainScanAgreesWithTheEngineBitForBit) {
   EXPECT_GT(scanned, 25000);  // the sweep exercised the plain path, not only the engine
 }
 
+// The word scan of fields up to 8 columns gives the plain scan's outcome and bits for every
+// text: the forms it takes itself (blanks in front, a sign, digits and one point), the ones it
+// hands on (inner blanks, exponents, a second point, bytes beyond ASCII), and whatever follows
+// the field in the buffer.
+TEST(DapFieldScan, WordScanAgreesWithThePlainScan) {
+  std::mt19937 rng(4711);
+  const std::string alphabet = "0123456789012345678901234567890123456789   ...+-E\xe9";
+  const char* const fixed[] = {"  50.123", "   9.876", " 100.000", "-12.5", "+7", "       .", "    -  ",
+                               "1.2.3", "12345678", "0000.001", "   -0.000", "1 2", "9.", ".5"};
+  auto check = [](const std::string& field, int d, const std::string& after) {
+    std::string buffer = field + after;
+    buffer.resize(field.size() + 8, '7');
+    float plain = -1.0f;
+    float word = -1.0f;
+    const scan_outcome a = scan_plain_fixed(field.data(), field.size(), d, plain);
+    const scan_outcome b = scan_plain_fixed_word(buffer.data(), field.size(), d, word);
+    ASSERT_EQ(a, b) << "\"" << field << "\" F" << field.size() << "." << d;
+    if (a != scan_outcome::other) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(plain), std::bit_cast<std::uint32_t>(word))
+          << "\"" << field << "\" F" << field.size() << "." << d;
+    }
+  };
+  for (const char* f : fixed) {
+    for (int d : {0, 3, 9}) check(f, d, "12.5 -3");
+  }
+  for (int n = 0; n < 200000; ++n) {
+    const std::size_t w = 1 + rng() % 8;
+    std::string field(w, ' ');
+    const std::size_t lead = rng() % (w + 1);
+    for (std::size_t i = lead; i < w; ++i) field[i] = alphabet[rng() % alphabet.size()];
+    std::string after(8, ' ');
+    for (char& ch : after) ch = alphabet[rng() % alphabet.size()];
+    check(field, static_cast<int>(rng() % 11) - 1, after);
+  }
+}
+
 // Values with many significant digits near the rounding boundaries of single precision.
 TEST(DapFieldScan, LongValuesRoundLikeTheEngine) {
   std::mt19937_64 rng(7);
