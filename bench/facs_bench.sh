@@ -11,43 +11,16 @@ n=${1:-400000}
 v=${2:-100}
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${3:-$src/../build-facs-bench}
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target korvex korvex_core -j3 >/dev/null
-${CXX:-g++} -std=c++20 -O2 -ffp-contract=off -I "$src/src" "$src/bench/facs_sweep_bench.cpp" \
-  "$build/libkorvex_core.a" -o "$build/facs_sweep_bench"
+. "$src/bench/bench_lib.sh"
+bench_build "$src" "$build" korvex korvex_core
+bench_program "$src" "$build" facs_sweep_bench
 bin=$build/korvex
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # The GIST cards of UFACT1 (V x 10, a simple structure) and of REFLX1 (10 clusters).
-python3 - "$work" "$v" <<'P'
-import sys
-work, v = sys.argv[1], int(sys.argv[2])
-with open(work + "/ufact.cards", "w") as out:
-    out.write("UFACT1     1\n%4d%4d\n" % (v, 10))
-    for k in range(10):
-        col = [0.6 if j % 10 == k else 0.1 for j in range(v)]
-        for s in range(0, v, 9):
-            out.write("".join("%8.4f" % x for x in col[s:s + 9]) + "\n")
-    out.write("\n")
-with open(work + "/reflx.cards", "w") as out:
-    out.write("REFLX1     1   0\n%4d\n" % 10)
-    lists = [[j + 1 for j in range(v) if j % 10 == k] for k in range(10)]
-    out.write("".join("%4d" % len(l) for l in lists) + "\n")
-    for l in lists:
-        for s in range(0, len(l), 18):
-            out.write("".join("%4d" % x for x in l[s:s + 18]) + "\n")
-    out.write("\n")
-P
-
-# seconds DECK: user + system seconds of one run of the deck in the work folder.
-seconds() {
-  cp "$1" "$work/MONIN"
-  rm -f "$work/MONOUT" "$work/MONPUN"
-  (cd "$work" && /usr/bin/time -f '%U %S %M' -o "$work/.time" "$bin" >/dev/null 2>&1) || true
-  read -r user sys rss <"$work/.time"
-  echo "$user $sys $rss"
-}
+bench_facs_cards "$work" "$v"
+seconds() { bench_deck "$work" "$bin" "$1"; }
 report() {  # report LABEL "BASE" "WITH"
   python3 - "$@" <<'P'
 import sys

@@ -7,12 +7,10 @@ set -u
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$src/../build-otype-bench}
 data=${TMPDIR:-/tmp}/korvex-otype-bench
+. "$src/bench/bench_lib.sh"
 {
-  cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O2 \
-    -DKORVEX_SANITIZE=OFF -DBUILD_TESTING=OFF >/dev/null &&
-  cmake --build "$build" --target korvex_core -j3 >/dev/null &&
-  ${CXX:-g++} -std=c++20 -O2 -ffp-contract=off -I "$src/src" "$src/bench/otype_bench.cpp" \
-    "$build/libkorvex_core.a" -o "$build/otype_bench" &&
+  bench_build "$src" "$build" korvex_core &&
+  bench_program "$src" "$build" otype_bench &&
   "$build/otype_bench" "$data"
 } || echo "object typing benchmark did not run to its end"
 if command -v Rscript >/dev/null; then

@@ -167,6 +167,4 @@ std::int32_t digits_for_max(std::span<const std::int32_t> v, std::int32_t n) {
 
 bool is_iostat_end(std::int32_t iostat) { return iostat == -1; }
 
-bool is_nan(float x) { return std::isnan(x); }
-
 }  // namespace korvex

@@ -110,8 +110,9 @@ bool is_iostat_end(std::int32_t iostat);
 
 // The IEEE NaN test (any sign, any payload). Missing data are NaN and are found with this
 // test, never by bit pattern. `isnan` is the system's name; the parentheses keep a C
-// library isnan macro from touching the declaration.
-bool is_nan(float x);
+// library isnan macro from touching the declaration. Inline, as the passes over the data
+// test every value: a NaN is the one value unequal to itself.
+inline bool is_nan(float x) { return x != x; }
 inline bool(isnan)(float x) { return is_nan(x); }
 
 }  // namespace korvex

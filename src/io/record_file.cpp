@@ -498,8 +498,15 @@ void StreamFile::write(std::int64_t pos, std::span<const std::byte> bytes) {
   }
   if (bytes.empty()) return;
   check_injected(FileOp::write, "cannot write to", path_);
-  if (::fseeko(f_, static_cast<off_t>(pos - 1), SEEK_SET) != 0) fail("cannot position", path_, errno);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) fail("cannot write to", path_, errno);
+  if (write_end_ != pos - 1) {
+    write_end_ = -1;
+    if (::fseeko(f_, static_cast<off_t>(pos - 1), SEEK_SET) != 0) fail("cannot position", path_, errno);
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) {
+    write_end_ = -1;
+    fail("cannot write to", path_, errno);
+  }
+  write_end_ = pos - 1 + static_cast<std::int64_t>(bytes.size());
 }
 
 bool StreamFile::read(std::int64_t pos, std::span<std::byte> bytes) {
@@ -510,6 +517,7 @@ bool StreamFile::read(std::int64_t pos, std::span<std::byte> bytes) {
   const std::int64_t have = size();
   if (pos - 1 > have || static_cast<std::uint64_t>(have - (pos - 1)) < bytes.size()) return false;
   if (bytes.empty()) return true;
+  write_end_ = -1;
   if (::fseeko(f_, static_cast<off_t>(pos - 1), SEEK_SET) != 0) fail("cannot position", path_, errno);
   if (std::fread(bytes.data(), 1, bytes.size(), f_) != bytes.size()) {
     const int err = std::ferror(f_) ? errno : 0;

@@ -163,6 +163,10 @@ class StreamFile {
  private:
   std::string path_;
   std::FILE* f_ = nullptr;
+  // Byte offset (0-based) of the stream just behind the last write, -1 when the last
+  // transfer was no write: a write that continues there needs no repositioning, which would
+  // flush the buffer and cost a system call per record.
+  std::int64_t write_end_ = -1;
 };
 
 bool file_exists(const std::string& path);

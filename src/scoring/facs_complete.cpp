@@ -3,6 +3,7 @@
 // (FSCOR1, score pages, punched deck) and the intercorrelations of the scores.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,14 @@ void SCORE2(std::vector<double>& cross) {
 
   dsf::subject_reader reader(s.mtdst, s.nv);
   std::vector<float> x(static_cast<std::size_t>(s.nv), 0.0f);
+  // The weights variable by variable, the composites of one variable side by side in groups
+  // of four (zero weights fill the last group), so that a group is summed as one vector.
+  const std::size_t lanes = (static_cast<std::size_t>(s.nf) + 3) / 4 * 4;
+  std::vector<float> weights(lanes * static_cast<std::size_t>(s.nv), 0.0f);
+  for (std::int32_t j = 1; j <= s.nv; ++j)
+    for (std::int32_t k = 1; k <= s.nf; ++k)
+      weights[at(j) * lanes + at(k)] = s.w[ix(k, j, max_comp)];
+  std::vector<float> sums(lanes, 0.0f);
   std::vector<float> bscore(static_cast<std::size_t>(block_size) * max_comp, 0.0f);
   std::vector<std::string> bname(block_size, std::string(20, ' '));
   std::string name;
@@ -156,13 +165,38 @@ void SCORE2(std::vector<double>& cross) {
       const std::int32_t status = reader.read(x, &name, &number);
       if (status == -1) proc_error("FACS2 Error: Unexpected end of DST while reading data.");
       if (status != 0) fatal_with_number("FACS2 Error: Error while reading data from the DST", status);
-      for (std::int32_t j = 1; j <= s.nv; ++j) x[at(j)] -= s.xmean[at(j)];
-      for (std::int32_t k = 1; k <= s.nf; ++k) {
-        float sum = 0.0f;
-        for (std::int32_t j = 1; j <= s.nv; ++j) {
-          const float wkj = s.w[ix(k, j, max_comp)];
-          if (wkj != 0.0f) sum += x[at(j)] * wkj;
+      // All composites at once, each still summed over the variables in their order. For
+      // finite deviations a zero weight's product is +0 or -0, which leaves a sum as skipping
+      // the variable does; other deviations take the loop that skips.
+      bool finite = true;
+      for (std::size_t j = 0; j < static_cast<std::size_t>(s.nv); ++j) {
+        x[j] -= s.xmean[j];
+        finite &= std::fabs(x[j]) <= std::numeric_limits<float>::max();
+      }
+      const std::size_t nv = static_cast<std::size_t>(s.nv);
+      for (std::size_t k = 0; k < lanes; k += 4) {
+        const float* w = weights.data() + k;
+        float a0 = 0.0f, a1 = 0.0f, a2 = 0.0f, a3 = 0.0f;
+        if (finite) {
+          for (std::size_t j = 0; j < nv; ++j, w += lanes) {
+            a0 += x[j] * w[0];
+            a1 += x[j] * w[1];
+            a2 += x[j] * w[2];
+            a3 += x[j] * w[3];
+          }
+        } else {
+          for (std::size_t j = 0; j < nv; ++j, w += lanes) {
+            if (w[0] != 0.0f) a0 += x[j] * w[0];
+            if (w[1] != 0.0f) a1 += x[j] * w[1];
+            if (w[2] != 0.0f) a2 += x[j] * w[2];
+            if (w[3] != 0.0f) a3 += x[j] * w[3];
+          }
         }
+        const float a[4] = {a0, a1, a2, a3};
+        std::copy_n(a, 4, sums.begin() + static_cast<std::ptrdiff_t>(k));
+      }
+      for (std::int32_t k = 1; k <= s.nf; ++k) {
+        const float sum = sums[at(k)];
         float score = s.sd[at(k)] * sum + s.smean;
         if (score == 0.0f) score = 0.0f;  // never -0.0
         scores[at(k)] = score;

@@ -286,6 +286,29 @@ void isf_real_chunks(std::string_view label, std::int32_t mode, std::span<std::i
   }
 }
 
+std::int32_t isf_real_chunk_run(std::span<float> a, std::int32_t records) {
+  constexpr std::string_view routine = "isf_real_chunks";
+  ChunkState& state = g_real_chunks;
+  if (!state.open) proc_error(std::string(routine) + ": no entry is open for moving");
+  if (records <= 0) return 0;
+  const std::int64_t full =
+      state.chunk <= 0 ? 0 : std::min<std::int64_t>(records, state.remaining / state.chunk);
+  const std::int64_t moved = isf_detail::read_real_run(isf_unit(), state.chunk, full, a);
+  if (moved > 0) {
+    state.remaining -= moved * state.chunk;
+    if (state.remaining == 0) {
+      state.open = false;
+      filfin(0);
+    }
+    return static_cast<std::int32_t>(moved);
+  }
+  // A slot as wide as a full record, so that a move call alone checks a stored count as the
+  // record-by-record read does.
+  chunk_move<float>(state, routine, 0, slot(a, 0, std::max<std::int64_t>(state.chunk, 1)),
+                    &rwrecr);
+  return 1;
+}
+
 void SNFILE(std::string_view label, std::int32_t mode, std::span<std::int32_t> kpar,
             std::int32_t& notfound, std::span<std::string> names, std::int32_t part) {
   if (part == 1) {

@@ -1,7 +1,9 @@
 // The ISF record layer: the nine routines that move one record (ITYPE, n and n items, all
 // little-endian) between memory and an unformatted unit. On the ISF's stream unit they work
 // at the unit's byte position; on a sequential unit (binary permanent file, trailers) each
-// call is one sequential record with the same bytes. Everything the ISF holds passes here.
+// call is one sequential record with the same bytes. Everything the ISF holds passes here;
+// long runs of equal real records may also be read in one transfer (read_real_run).
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -274,6 +276,34 @@ void rwrecr(std::span<float> x, std::int32_t& n, std::int32_t unit, std::int32_t
   }
   probe_position(unit);
 }
+
+namespace isf_detail {
+
+std::int64_t read_real_run(std::int32_t unit, std::int64_t count, std::int64_t records,
+                           std::span<float> a) {
+  if (count <= 0 || records <= 0 || !is_stream_unit(unit)) return 0;
+  const std::int64_t record_bytes = 8 + 4 * count;
+  const std::int64_t pos = stream_position(unit);
+  io::StreamFile& file = stream_file(unit);
+  const std::int64_t in_file = std::max<std::int64_t>(0, file.size() - (pos - 1));
+  records = std::min({records, in_file / record_bytes,
+                      static_cast<std::int64_t>(a.size()) / count});
+  if (records <= 0) return 0;
+  std::vector<std::byte> bytes(static_cast<std::size_t>(records * record_bytes));
+  if (!file.read(pos, bytes)) return 0;
+  io::RecordReader r(std::move(bytes));
+  std::int64_t moved = 0;
+  for (; moved < records; ++moved) {
+    const std::int32_t kind = r.i32();
+    const std::int32_t n = r.i32();
+    if (kind != isf_kind_reals || n != count) break;
+    r.f32s(a.subspan(static_cast<std::size_t>(moved * count), static_cast<std::size_t>(count)));
+  }
+  set_stream_position(unit, pos + moved * record_bytes);
+  return moved;
+}
+
+}  // namespace isf_detail
 
 void rwrecd(std::span<float> x, std::int32_t& n, std::string& name, std::int32_t& ival,
             std::int32_t unit, std::int32_t mode) {

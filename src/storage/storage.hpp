@@ -171,6 +171,14 @@ void isf_real_chunks(std::string_view label, std::int32_t mode, std::span<std::i
                      std::int32_t& notfound, std::span<float> a, std::int32_t part);
 void SNFILE(std::string_view label, std::int32_t mode, std::span<std::int32_t> kpar,
             std::int32_t& notfound, std::span<std::string> names, std::int32_t part);
+// Many read move calls of the open real chunk entry at once: moves up to `records` next
+// records, record i into slot i of a (slots of d1 * floor(d3 / d1) values, at least one) as
+// a move call with that slot as its array would, and returns how many it moved (at least one
+// while the entry is open). Full records of the stored length come in one transfer; the
+// last, shorter record and any record unlike its KPAR are moved alone, in a call of their
+// own, into slot 0, with the checks and stops of a move call. With no entry open it stops
+// as a move call does.
+std::int32_t isf_real_chunk_run(std::span<float> a, std::int32_t records);
 // Row entries (type 6): MXFIL1 opens and moves the NAME / ORDER records by the code d5,
 // then each MXFIL3 moves one row of m values with its number and name; the last row closes
 // the entry. Impossible codes stop with "MXFIL1 BUG", a row too many with "MXFIL3 BUG".

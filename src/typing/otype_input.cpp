@@ -25,6 +25,8 @@ namespace korvex::otype {
 namespace {
 
 constexpr std::int32_t read_buffer = 999;
+// Score values read from the ISF in one transfer (whole records, at least one).
+constexpr std::int32_t read_values = 65536;
 
 const char* const msg_nvar =
     "NUMBER OF VARIABLES IS TOO LARGE OR TOO SMALL<- (LESS THAN 1 OR GREATER THAN 15)";
@@ -77,11 +79,13 @@ void open_scores(std::string_view label) {
   if (!sc.have_names) c.nsub = sk[2];
   if (sk[2] != c.nsub)
     proc_error("FSCOR1 FILE AND ONAMS1 FILE CONTAIN DIFFERENT NUMBER OF SUBJECTS");
-  sc.score_label = std::string(label);
   sc.chunk_values = sk[1] * (sk[3] / std::max(sk[1], 1));
   if (c.nsub > 0 && sc.chunk_values < 1)
     proc_error(std::string(label) + " FILE HOLDS RECORDS SHORTER THAN ONE OBJECT.");
-  sc.chunk.assign(static_cast<std::size_t>(std::max(sc.chunk_values, 1)), 0.0f);
+  const std::int32_t slot = std::max(sc.chunk_values, 1);
+  sc.chunk_slots = std::max(1, read_values / slot);
+  sc.chunk.assign(static_cast<std::size_t>(slot) * static_cast<std::size_t>(sc.chunk_slots), 0.0f);
+  sc.chunk_read = 0;
   sc.chunk_left = 0;
   sc.chunk_pos = 0;
 }
@@ -125,12 +129,18 @@ void next_scores(object_record& o) {
   scratch_record& sc = s.sc;
   const std::int32_t ndim = s.c.ndim;
   if (sc.chunk_left < ndim) {
-    Kpar kpar{};
-    std::int32_t notfound = 0;
     const std::int64_t left =
         static_cast<std::int64_t>(ndim) * (s.c.nsub - sc.delivered + 1);
-    isf_real_chunks(sc.score_label, 0, kpar, notfound, sc.chunk, 2);
-    sc.chunk_left = static_cast<std::int32_t>(std::min<std::int64_t>(left, sc.chunk_values));
+    // A record moved alone lands in the first slot over what the last record read left
+    // there, as when every record came into the one buffer: its stored count may be short.
+    const auto slot = static_cast<std::size_t>(std::max(sc.chunk_values, 1));
+    if (sc.chunk_read > 1) {
+      std::copy_n(sc.chunk.begin() + static_cast<std::ptrdiff_t>((sc.chunk_read - 1) * slot), slot,
+                  sc.chunk.begin());
+    }
+    sc.chunk_read = isf_real_chunk_run(sc.chunk, sc.chunk_slots);
+    sc.chunk_left = static_cast<std::int32_t>(
+        std::min<std::int64_t>(left, std::int64_t{sc.chunk_read} * sc.chunk_values));
     sc.chunk_pos = 0;
   }
   std::copy_n(sc.chunk.begin() + sc.chunk_pos, ndim, o.profile.begin());

@@ -95,10 +95,12 @@ struct scratch_record {
   std::int32_t name_index = block_size;
   std::int32_t written = 0;
   std::vector<std::string> names = std::vector<std::string>(block_size, std::string(name_len, ' '));
-  // First pass of input methods 1 and 4: the open score entry and its current record.
-  std::string score_label;
+  // First pass of input methods 1 and 4: the open score entry and the records last read
+  // from it, one slot of chunk_values per record.
   std::vector<float> chunk;
-  std::int32_t chunk_left = 0;   // values of the current record not yet delivered
+  std::int32_t chunk_slots = 1;  // records one read may bring
+  std::int32_t chunk_read = 0;   // records the last read brought
+  std::int32_t chunk_left = 0;   // values read and not yet delivered
   std::int32_t chunk_pos = 0;
   std::int32_t chunk_values = 0; // values per full record
   bool have_names = true;        // ONAMS1 was found
