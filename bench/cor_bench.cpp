@@ -11,6 +11,7 @@
 // missing) for bench/cor_bench.R. Prints figures; never fails.
 //   build and run: bench/cor_bench.sh [build folder]
 //   or: cor_bench [data folder [case name]]
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -247,6 +248,7 @@ void run_case(const bench_case& c, const std::filesystem::path& root, std::int32
                 kernel_seconds(c, x, 1), many, kernel_seconds(c, x, many));
   }
   std::vector<float>().swap(x);  // the components' memory is measured without the data
+  malloc_trim(0);                 // and without the heap the data left behind
   const run_figures one = run_component(c, 1);
   const run_figures all = many > 1 ? run_component(c, many) : one;
   std::printf("  reading the data storage file alone: %.3f s\n", read_seconds(c));

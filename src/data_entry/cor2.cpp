@@ -4,6 +4,10 @@
 // and CORRM1 (single precision) before printing the matrix under the run title.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -92,6 +96,37 @@ void read_head(cor2_run& run) {
              " MISSES VARIABLE " + std::to_string(variable));
 }
 
+// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened; varies(k)
+// becomes non-zero where v(k) differs from the first subject's value. True when a value is
+// missing (a NaN is any value unequal to itself). Four variables at a time where the
+// processor has SSE2, since the compiler keeps such a loop scalar at its default level; the
+// operations are those of the plain loop.
+bool deviations(const float* v, const float* mean, const float* first, double* x,
+                std::int32_t* varies, std::size_t n) {
+  std::size_t k = 0;
+  bool missing = false;
+#if defined(__SSE2__)
+  __m128 nan = _mm_setzero_ps();
+  for (; k + 4 <= n; k += 4) {
+    const __m128 vk = _mm_loadu_ps(v + k);
+    nan = _mm_or_ps(nan, _mm_cmpunord_ps(vk, vk));
+    auto* var = reinterpret_cast<__m128i*>(varies + k);
+    _mm_storeu_si128(var, _mm_or_si128(_mm_loadu_si128(var),
+                                       _mm_castps_si128(_mm_cmpneq_ps(vk, _mm_loadu_ps(first + k)))));
+    const __m128 d = _mm_sub_ps(vk, _mm_loadu_ps(mean + k));
+    _mm_storeu_pd(x + k, _mm_cvtps_pd(d));
+    _mm_storeu_pd(x + k + 2, _mm_cvtps_pd(_mm_movehl_ps(d, d)));
+  }
+  missing = _mm_movemask_ps(nan) != 0;
+#endif
+  for (; k < n; ++k) {
+    missing |= v[k] != v[k];
+    varies[k] |= static_cast<std::int32_t>(v[k] != first[k]);
+    x[k] = static_cast<double>(v[k] - mean[k]);
+  }
+  return missing;
+}
+
 // Steps 8 to 11 (CR2RDS): the pass over the subjects and the standard deviations and
 // correlations from its totals. Deviations are taken in single precision from the means of
 // MEANS1; their products are exact in double precision and totalled in subject order.
@@ -120,7 +155,7 @@ void correlate(cor2_run& run) {
   // The reading side's own state; the totalling side looks at it once the pass is over.
   std::vector<float> values(unv);
   std::vector<float> first(unv);
-  std::vector<char> varies(unv, 0);  // a variable whose values are all equal has no spread
+  std::vector<std::int32_t> varies(unv, 0);  // a variable whose values are all equal has no spread
   std::int32_t next_subject = 1;
   std::int32_t short_at = 0;    // the subject the file ended before
   std::int32_t missing_at = 0;  // the first subject with a missing value
@@ -136,15 +171,7 @@ void correlate(cor2_run& run) {
       }
       if (s == 1) first = values;
       double* x = b.x.data() + static_cast<std::size_t>(b.rows) * unv;
-      // Branch-free, so that it runs across variables; a NaN is any value unequal to itself.
-      bool missing = false;
-      for (std::size_t k = 0; k < unv; ++k) {
-        const float v = values[k];
-        missing |= v != v;
-        varies[k] |= static_cast<char>(v != first[k]);
-        x[k] = static_cast<double>(v - run.means[k]);
-      }
-      if (missing) {
+      if (deviations(values.data(), run.means.data(), first.data(), x, varies.data(), unv)) {
         missing_at = s;
         break;
       }

@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "data_entry/cor_internal.hpp"
 #include "data_entry/cor_kernel.hpp"
@@ -54,6 +57,79 @@ struct pair_stats {
   }
 };
 
+// What turns one subject's values into the columns of the pass.
+struct conversion {
+  const float* shift;        // t(k)
+  const float* inserted;     // the value a missing one takes when the mean is inserted
+  const std::int32_t* fill;  // -1 where a missing value gets the mean, else 0
+  bool matched;              // the matched path: presence columns and flags
+  bool moments;              // the squares beside the values
+  std::size_t nv;
+};
+
+// One subject's values v(1..nv): x(k) (a missing value is the inserted mean, else 0); on the
+// matched path p(k) (1 present, 0 absent), flags(k) and xs(k) = x(k), and with the moments
+// xs(nv + k) = x(k)^2; lo/hi follow the least and greatest x over the values that count. Four
+// variables at a time where the processor has SSE2 (the compiler keeps the loop scalar at its
+// default level), with the operations of the plain loop that finishes the row.
+void convert_subject(const conversion& c, const float* v, double* x, double* p,
+                     std::uint8_t* flags, double* xs, float* lo, float* hi) {
+  std::size_t k = 0;
+#if defined(__SSE2__)
+  const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
+  const __m128 unmatched = c.matched ? _mm_setzero_ps() : all;
+  const __m128d one = _mm_set1_pd(1.0);
+  for (; k + 4 <= c.nv; k += 4) {
+    const __m128 vk = _mm_loadu_ps(v + k);
+    const __m128 missing = _mm_cmpunord_ps(vk, vk);
+    const __m128 fill =
+        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(c.fill + k)));
+    const __m128 present = _mm_or_ps(_mm_andnot_ps(missing, all), fill);
+    const __m128 xk = _mm_or_ps(_mm_and_ps(missing, _mm_loadu_ps(c.inserted + k)),
+                                _mm_andnot_ps(missing, _mm_sub_ps(vk, _mm_loadu_ps(c.shift + k))));
+    // On the complete-data path a missing value counts as a value equal to t.
+    const __m128 counts = _mm_or_ps(present, unmatched);
+    const __m128 l = _mm_loadu_ps(lo + k);
+    const __m128 h = _mm_loadu_ps(hi + k);
+    _mm_storeu_ps(lo + k, _mm_or_ps(_mm_and_ps(counts, _mm_min_ps(xk, l)), _mm_andnot_ps(counts, l)));
+    _mm_storeu_ps(hi + k, _mm_or_ps(_mm_and_ps(counts, _mm_max_ps(xk, h)), _mm_andnot_ps(counts, h)));
+    const __m128d x01 = _mm_cvtps_pd(xk);
+    const __m128d x23 = _mm_cvtps_pd(_mm_movehl_ps(xk, xk));
+    _mm_storeu_pd(x + k, x01);
+    _mm_storeu_pd(x + k + 2, x23);
+    if (c.matched) {
+      _mm_storeu_pd(p + k, _mm_and_pd(_mm_castps_pd(_mm_unpacklo_ps(present, present)), one));
+      _mm_storeu_pd(p + k + 2, _mm_and_pd(_mm_castps_pd(_mm_unpackhi_ps(present, present)), one));
+      const int bits = _mm_movemask_ps(present);
+      for (int i = 0; i < 4; ++i) flags[k + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((bits >> i) & 1);
+      _mm_storeu_pd(xs + k, x01);
+      _mm_storeu_pd(xs + k + 2, x23);
+      if (c.moments) {
+        _mm_storeu_pd(xs + c.nv + k, _mm_mul_pd(x01, x01));
+        _mm_storeu_pd(xs + c.nv + k + 2, _mm_mul_pd(x23, x23));
+      }
+    }
+  }
+#endif
+  for (; k < c.nv; ++k) {
+    const float vk = v[k];
+    const bool missing = vk != vk;
+    const bool present = !missing || c.fill[k] != 0;
+    const float xk = !missing ? vk - c.shift[k] : c.inserted[k];
+    const bool counts = present || !c.matched;
+    lo[k] = counts ? std::min(lo[k], xk) : lo[k];
+    hi[k] = counts ? std::max(hi[k], xk) : hi[k];
+    const double xd = xk;
+    x[k] = xd;
+    if (c.matched) {
+      p[k] = present ? 1.0 : 0.0;
+      flags[k] = present ? 1 : 0;
+      xs[k] = xd;
+      if (c.moments) xs[c.nv + k] = xd * xd;
+    }
+  }
+}
+
 // CR3ACC: one pass over the NSUB subject records.
 void accumulate(cor3_state& st, pass_totals& t) {
   const cor3_options& o = st.options;
@@ -93,11 +169,12 @@ void accumulate(cor3_state& st, pass_totals& t) {
   std::vector<float> values(unv);
   // A missing value: the mean when one is inserted (present), else absent with x = 0.
   std::vector<float> inserted(unv, 0.0f);
-  std::vector<char> fill(unv, 0);
+  std::vector<std::int32_t> fill(unv, 0);  // -1 where a missing value gets the mean
   for (std::size_t k = 0; k < unv; ++k) {
-    fill[k] = static_cast<char>(o.insert_means == 1 && !std::isnan(st.means[k]));
+    fill[k] = o.insert_means == 1 && !std::isnan(st.means[k]) ? -1 : 0;
     if (fill[k] != 0) inserted[k] = st.means[k] - st.shift[k];
   }
+  const conversion conv{st.shift.data(), inserted.data(), fill.data(), matched, moments, unv};
   // The least and greatest x of each variable over the values that count: a variable whose
   // x values are all equal has no spread.
   std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
@@ -116,25 +193,10 @@ void accumulate(cor3_state& st, pass_totals& t) {
       }
       const std::size_t base = static_cast<std::size_t>(b.rows) * unv;
       const std::size_t wbase = static_cast<std::size_t>(b.rows) * wide;
-      // Without branches, so that it runs across variables.
-      for (std::size_t k = 0; k < unv; ++k) {
-        const float v = values[k];
-        const bool missing = v != v;
-        const bool present = !missing || fill[k] != 0;
-        const float xk = !missing ? v - st.shift[k] : inserted[k];
-        // On the complete-data path a missing value counts as a value equal to t.
-        const bool counts = present || !matched;
-        lo[k] = counts ? std::min(lo[k], xk) : lo[k];
-        hi[k] = counts ? std::max(hi[k], xk) : hi[k];
-        const double xd = xk;
-        b.x[base + k] = xd;
-        if (matched) {
-          b.p[base + k] = present ? 1.0 : 0.0;
-          b.flags[base + k] = present ? 1 : 0;
-          b.xs[wbase + k] = xd;
-        }
-        if (moments) b.xs[wbase + unv + k] = xd * xd;
-      }
+      convert_subject(conv, values.data(), b.x.data() + base,
+                      matched ? b.p.data() + base : nullptr,
+                      matched ? b.flags.data() + base : nullptr,
+                      matched ? b.xs.data() + wbase : nullptr, lo.data(), hi.data());
     }
     return b.rows > 0;
   };
