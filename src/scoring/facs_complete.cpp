@@ -54,13 +54,8 @@ void check_weighted_deviations() {
 
 void TRANS() {
   facs_state& s = state();
-  std::vector<float>& r = r_matrix();
-  Kpar kpar{};
-  std::int32_t notfound = 0;
-  isf_real_square("CORRM1", 0, kpar, notfound, r, 2);
-  isf_not_found("CORRM1", notfound);
-  if (kpar[1] != s.nv) error_by_tag("FACS140022", 0, 0);
-  for (std::int32_t j = 1; j <= s.nv; ++j) r[ix(j, j, max_vars)] = 1.0f;
+  read_correlations();
+  const std::vector<float>& r = r_matrix();
   check_weighted_deviations();
 
   std::vector<float> csd(max_comp, 0.0f);
@@ -95,6 +90,8 @@ void TRANS() {
   std::vector<float> ewt(static_cast<std::size_t>(max_vars) * static_cast<std::size_t>(s.nf));
   for (std::int32_t k = 1; k <= s.nf; ++k)
     for (std::int32_t j = 1; j <= s.nv; ++j) ewt[ix(j, k, max_vars)] = s.w[ix(k, j, max_comp)];
+  Kpar kpar{};
+  std::int32_t notfound = 0;
   make_kpar(kpar, s.nv, s.nf, 0);
   isf_real_matrix("WEIGH1", 1, kpar, notfound, ewt);
   pr_matrix(ewt, s.vname, s.cname, s.nv, s.nf, max_vars, 1, 3, "EFFECTIVE WEIGHT MATRIX",

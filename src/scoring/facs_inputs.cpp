@@ -86,18 +86,6 @@ void read_basis() {
       s.basis[ix(i, k, max_comp)] = scratch()[ix(i, k, max_vars)];
 }
 
-// CORRM1 in full symmetric form with a unit diagonal; its order must be NV.
-void read_correlations() {
-  facs_state& s = state();
-  std::vector<float>& r = r_matrix();
-  Kpar kpar{};
-  std::int32_t notfound = 0;
-  isf_real_square("CORRM1", 0, kpar, notfound, r, 2);
-  isf_not_found("CORRM1", notfound);
-  if (kpar[1] != s.nv) inconsistent();
-  for (std::int32_t j = 1; j <= s.nv; ++j) r[ix(j, j, max_vars)] = 1.0f;
-}
-
 // REFLX1: NF, the definer counts and lists. A definer beyond NV is unknown.
 void read_reflx() {
   facs_state& s = state();
@@ -217,6 +205,18 @@ void read_stored_weights() {
 }
 
 }  // namespace
+
+// CORRM1 in full symmetric form with a unit diagonal; its order must be NV.
+void read_correlations() {
+  facs_state& s = state();
+  std::vector<float>& r = r_matrix();
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  isf_real_square("CORRM1", 0, kpar, notfound, r, 2);
+  isf_not_found("CORRM1", notfound);
+  if (kpar[1] != s.nv) inconsistent();
+  for (std::int32_t j = 1; j <= s.nv; ++j) r[ix(j, j, max_vars)] = 1.0f;
+}
 
 void INFSP() {
   facs_state& s = state();

@@ -89,6 +89,9 @@ void CONTRL();
 // Reads the ISF inputs of the method (and the analyst's cards of methods 4 and 7); sets NV,
 // NSUB, NF and the composite names.
 void INFSP();
+// CORRM1 into the correlation matrix with a unit diagonal; an order other than NV stops the
+// run (FACS140022).
+void read_correlations();
 // Lists the definers of clusters 1..NF.
 void PRDEFN();
 // Sets SD(1..NF) by the ISD option (ISD 3 reads the analyst's cards).
