@@ -23,14 +23,8 @@ class OtypeEufit : public OtypeRun {
   void prepare(const std::vector<std::vector<float>>& objects, const std::vector<float>& sd,
                const std::vector<std::vector<float>>& means, float unique = 1.0f) {
     put_scores(objects, sd);
+    bind_method1_units();
     auto& s = state();
-    s.monout = get_unit("MONOUT");
-    s.c.mtsc1 = get_unit("MTSC1");
-    s.c.mtsc2 = get_unit("MTSC2");
-    s.c.ootype = get_unit("OOTYPE");
-    s.sc.in_unit = s.sc.name_unit = s.c.mtsc1;
-    s.sc.out_unit = s.c.mtsc2;
-    s.c.inmeth = 1;
     s.c.kcrit = 1;
     s.c.unique = unique;
     s.c.kmem = 0;

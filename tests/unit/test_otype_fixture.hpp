@@ -29,6 +29,20 @@ class OtypeRun : public RunFolder {
     RunFolder::TearDown();
   }
 
+  // The component's units bound as its driver binds them, objects read by method 1 (FSCOR1)
+  // onto the first scratch file; the state's other fields are the test's to set.
+  static void bind_method1_units() {
+    auto& s = otype::state();
+    s.monout = get_unit("MONOUT");
+    s.c.monpun = get_unit("MONPUN");
+    s.c.mtsc1 = get_unit("MTSC1");
+    s.c.mtsc2 = get_unit("MTSC2");
+    s.c.ootype = get_unit("OOTYPE");
+    s.sc.in_unit = s.sc.name_unit = s.c.mtsc1;
+    s.sc.out_unit = s.c.mtsc2;
+    s.c.inmeth = 1;
+  }
+
   // MEANS2 (one value), STDEV2 and FSCOR1 with one record per subject; ONAMS1 unless
   // names is empty.
   static void put_scores(const std::vector<std::vector<float>>& scores,

@@ -127,13 +127,8 @@ TEST_F(OtypeInput, ScratchFileHoldsBlocksOfOneHundred) {
     names.push_back("N" + std::to_string(i));
   }
   put_scores(scores, {1.0f}, 0.0f, names);
+  bind_method1_units();
   auto& s = state();
-  s.monout = get_unit("MONOUT");
-  s.c.inmeth = 1;
-  s.c.mtsc1 = get_unit("MTSC1");
-  s.c.mtsc2 = get_unit("MTSC2");
-  s.sc.in_unit = s.sc.name_unit = s.c.mtsc1;
-  s.sc.out_unit = s.c.mtsc2;
   otype::OTINPT();
   auto record_sizes = [](std::int32_t unit) {
     std::vector<std::int32_t> sizes;

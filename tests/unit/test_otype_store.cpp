@@ -22,15 +22,8 @@ class OtypeStore : public OtypeRun {
   // Objects of method 1 ready for a pass, with n O-types numbered 1..n.
   void prepare(const std::vector<std::vector<float>>& objects, std::int32_t ndim, std::int32_t n) {
     put_scores(objects, std::vector<float>(static_cast<std::size_t>(ndim), 1.0f));
+    bind_method1_units();
     auto& s = state();
-    s.monout = get_unit("MONOUT");
-    s.c.monpun = get_unit("MONPUN");
-    s.c.mtsc1 = get_unit("MTSC1");
-    s.c.mtsc2 = get_unit("MTSC2");
-    s.c.ootype = get_unit("OOTYPE");
-    s.sc.in_unit = s.sc.name_unit = s.c.mtsc1;
-    s.sc.out_unit = s.c.mtsc2;
-    s.c.inmeth = 1;
     s.c.kmem = 1;
     s.c.kstat = 1;
     s.c.unique = 1000.0f;
