@@ -13,12 +13,10 @@ build=${1:-$src/../build-cor-bench}
 data=${TMPDIR:-/tmp}/korvex-cor-bench
 rm -rf "$data"
 echo "cores the process may use: $(nproc)"
+. "$src/bench/bench_lib.sh"
 {
-  cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O2 \
-    -DKORVEX_SANITIZE=OFF -DBUILD_TESTING=OFF >/dev/null &&
-  cmake --build "$build" --target korvex_core -j4 >/dev/null &&
-  ${CXX:-g++} -std=c++20 -O2 -ffp-contract=off -I "$src/src" "$src/bench/cor_bench.cpp" \
-    "$build/libkorvex_core.a" -o "$build/cor_bench" &&
+  bench_build "$src" "$build" korvex_core &&
+  bench_program "$src" "$build" cor_bench &&
   "$build/cor_bench" "$data"
 } || echo "correlation benchmark did not run to its end"
 if command -v Rscript >/dev/null; then
