@@ -128,11 +128,7 @@ std::size_t subject_reader::subject_bytes(bool flagged) const {
 
 std::int32_t subject_reader::read_whole(std::span<float> values, std::string& name,
                                         std::int32_t& number, bool flagged) {
-  try {
-    if (sequential_file(unit_).read(record_) != 0) return -1;
-  } catch (const io::IoError& e) {
-    return e.status() != 0 ? e.status() : 1;
-  }
+  if (const std::int32_t status = next_record(unit_, record_, nullptr); status != 0) return status;
   if (record_.size() < subject_bytes(flagged)) return short_record;
   store(values, &name, &number);
   return 0;
