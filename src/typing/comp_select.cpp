@@ -3,7 +3,9 @@
 // matrix is compacted in place so that its leading block holds what the similarity step
 // compares; unknown or repeated names are all listed before the run stops.
 #include <algorithm>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "executive/errors.hpp"
@@ -44,6 +46,20 @@ void C2KEYV(comp2_state& s, bool renumber) {
   }
 }
 
+// Matches the analyst's list against the n names into index_vec; on errors (listed by
+// C2NSEL) writes their count under `summary` and returns false.
+bool match_list(comp2_state& s, std::span<const std::string> names,
+                std::span<const std::string> list, std::int32_t n, std::int32_t count,
+                std::string_view summary) {
+  std::vector<std::int32_t> usage(at(max_dims), 0);
+  std::int32_t errors = 0;
+  C2NSEL(names, list, n, count, usage, s.index_vec, errors, s.page, s.lines, s.monout);
+  if (errors == 0) return true;
+  PAGER(2, s.page, s.lines, s.monout);
+  write_formatted(s.monout, summary, {errors});
+  return false;
+}
+
 // Rows by VARSEL; false when the analyst's list holds errors (listed already).
 bool select_rows(comp2_state& s) {
   if (s.varsel == 0) {
@@ -52,13 +68,8 @@ bool select_rows(comp2_state& s) {
     return true;
   }
   if (s.varsel == 1) {
-    std::vector<std::int32_t> usage(at(max_dims), 0);
-    std::int32_t errors = 0;
-    C2NSEL(s.ref_names, s.var_list, s.nvar, s.var_list_count, usage, s.index_vec, errors, s.page,
-           s.lines, s.monout);
-    if (errors > 0) {
-      PAGER(2, s.page, s.lines, s.monout);
-      write_formatted(s.monout, "('0',I5,' ERROR(S) IN ROW (VARIABLE) SELECTION.')", {errors});
+    if (!match_list(s, s.ref_names, s.var_list, s.nvar, s.var_list_count,
+                    "('0',I5,' ERROR(S) IN ROW (VARIABLE) SELECTION.')")) {
       return false;
     }
     s.nsel_vars = s.var_list_count;
@@ -83,13 +94,8 @@ bool select_columns(comp2_state& s, bool rows_ok) {
     }
     return true;
   }
-  std::vector<std::int32_t> usage(at(max_dims), 0);
-  std::int32_t errors = 0;
-  C2NSEL(s.dim_names, s.dim_list, s.total_dims, s.dim_list_count, usage, s.index_vec, errors, s.page,
-         s.lines, s.monout);
-  if (errors > 0) {
-    PAGER(2, s.page, s.lines, s.monout);
-    write_formatted(s.monout, "('0',I5,' ERROR(S) IN COLUMN (DIMENSION) SELECTION.')", {errors});
+  if (!match_list(s, s.dim_names, s.dim_list, s.total_dims, s.dim_list_count,
+                  "('0',I5,' ERROR(S) IN COLUMN (DIMENSION) SELECTION.')")) {
     return false;
   }
   s.nsel_dims = s.dim_list_count;
