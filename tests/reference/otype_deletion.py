@@ -11,8 +11,8 @@ back after it. Profiles, means and distances are kept in single precision.
 
 Run: /usr/bin/python3 otype_deletion.py   (writes otype_deletion.out and
 otype_deletion_values.inc).
-Part 1 is the deck otype_deletion_pass (raw variables, eleven objects; means and standard
-deviations as the data step computes them, divisor N). Part 2 draws small data sets of
+First the deck otype_deletion_pass (raw variables, eleven objects; means and standard
+deviations as the data step computes them, divisor N). Then it draws small data sets of
 scores (fixed seeds) in which an O-type is deleted in a pass before the last, keeps those
 whose every decision lies clear of a tie, and writes them, with the pass counts, stored
 memberships and means, to the .inc for the unit test; it also marks which of them a stop
