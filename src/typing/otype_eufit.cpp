@@ -22,10 +22,15 @@ namespace {
 
 std::size_t cell(std::int32_t j, std::int32_t i) { return at(i) * max_dims + at(j); }
 
-// Moves the O-type at position from to position to (to < from).
+// Moves the O-type at position from to position to (to < from), with the counts of its
+// last pass.
 void move_type(std::int32_t from, std::int32_t to) {
   otype_state_record& s = state();
   s.type_count[at(to)] = s.type_count[at(from)];
+  s.past[at(to)] = s.past[at(from)];
+  s.entering[at(to)] = s.entering[at(from)];
+  s.leaving[at(to)] = s.leaving[at(from)];
+  s.rejects[at(to)] = s.rejects[at(from)];
   s.type_names[at(to)] = s.type_names[at(from)];
   s.type_num[at(to)] = s.type_num[at(from)];
   for (std::int32_t j = 1; j <= max_dims; ++j) omean(j, to) = omean(j, from);
@@ -174,6 +179,8 @@ void OTASGN() {
   OTSCRF(3);
   OTMLIN(3);
   OTMHDR(3);
+  s.pass_moves = 0;
+  for (std::int32_t i = 1; i <= c.ntypes; ++i) s.pass_moves += s.entering[at(i)] + s.leaving[at(i)];
 }
 
 void OTITRP() {
@@ -247,11 +254,7 @@ void OTCONV(std::int32_t& stop_state) {
   const control_record& c = s.c;
   stop_state = 1;
   if (s.pass_number >= 1 && c.ntypes < 1) stop_state = 2;
-  if (s.pass_number >= 1) {
-    std::int32_t moves = 0;
-    for (std::int32_t i = 1; i <= c.ntypes; ++i) moves += s.entering[at(i)] + s.leaving[at(i)];
-    if (moves < 1) stop_state = 2;
-  }
+  if (s.pass_number >= 1 && s.pass_moves < 1) stop_state = 2;
   if (s.pass_number >= c.niter - 1) stop_state = 2;
 }
 
@@ -328,6 +331,7 @@ void EUFIT() {
   control_record& c = s.c;
   s.pass_number = 0;
   s.final_pass = 0;
+  s.pass_moves = 0;
   if (c.kinput == 2) {
     OTRDM1();
   } else {

@@ -74,6 +74,7 @@ void open_scores(std::string_view label) {
   std::vector<float> none;
   isf_real_chunks(label, 0, sk, notfound, none, 1);
   isf_not_found(label, notfound);
+  sc.score_label = std::string(label);
   if (sk[1] != c.ndim)
     proc_error("FSCOR1 FILE AND STDEV2 FILE CONTAIN DIFFERENT NUMBER OF FACTORS.");
   if (!sc.have_names) c.nsub = sk[2];
@@ -267,6 +268,23 @@ void OTNEXT() {
     put("( '0SUBJECT ', A, ' ORD POS.', I5, ', CONTAINS', I3, ' MISSING SCORES.')",
         {o.name, o.ordinal, o.missing});
   }
+}
+
+void restart_score_input() {
+  otype_state_record& s = state();
+  scratch_record& sc = s.sc;
+  if (s.c.inmeth != 1 && s.c.inmeth != 4) return;
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<float> none;
+  isf_real_chunks(sc.score_label, 0, kpar, notfound, none, 1);
+  isf_not_found(sc.score_label, notfound);
+  sc.chunk_read = 0;
+  sc.chunk_left = 0;
+  sc.chunk_pos = 0;
+  if (sc.have_names) rewind_unit(sc.name_unit);
+  sc.name_index = block_size;
+  sc.delivered = 0;
 }
 
 void OTFIND() {

@@ -104,6 +104,7 @@ struct scratch_record {
   std::int32_t chunk_pos = 0;
   std::int32_t chunk_values = 0; // values per full record
   bool have_names = true;        // ONAMS1 was found
+  std::string score_label;       // FSCOR1 or DSCOR1
   // First pass of input method 3.
   std::optional<dsf::subject_reader> dsf;
 };
@@ -135,6 +136,9 @@ struct otype_state_record {
   std::vector<float> type_reference = std::vector<float>(max_dims * max_types, 0.0f);
   std::vector<double> type_sqdev = std::vector<double>(max_dims * max_types, 0.0);
   std::array<std::int32_t, max_types> past{}, entering{}, leaving{}, rejects{};
+  // Objects that entered or left an O-type in the last pass, over every O-type of that pass:
+  // the stop test needs those deleted after it too, whose counts the packing drops.
+  std::int32_t pass_moves = 0;
   // The current object's place in the pass.
   std::int32_t nearest = 0;
   float dvalue = 0.0f;
@@ -181,6 +185,9 @@ void OTPARM();
 // Object input and scratch file (otype_input.cpp).
 void OTINPT();
 void OTNEXT();
+// Puts the score input of methods 1 and 4 back at its first object: the entry is opened
+// again, as writes to the ISF since the input step have moved the file away from it.
+void restart_score_input();
 void OTFIND();
 void OTSCRF(std::int32_t mode);
 void OTPRTM(std::span<const float> matrix, std::string_view title);

@@ -84,6 +84,9 @@ void WRAPUP() {
   }
   std::vector<std::vector<std::int32_t>> members(static_cast<std::size_t>(std::max(nt, 1)));
   std::unordered_set<std::int32_t> seen;
+  // Without any pass the objects still come from their score entry, which OMEAN1 has just
+  // moved the ISF away from.
+  restart_score_input();
   for (;;) {
     OTNEXT();
     if (s.cur.more == 0) break;

@@ -28,6 +28,10 @@ def reals(*vs):      # kind 4
     return frame(struct.pack("<ii", 4, len(vs)) + struct.pack("<%df" % len(vs), *vs))
 
 
+def names(*ns):      # kind 2
+    return frame(struct.pack("<ii", 2, len(ns)) + b"".join(n.ljust(20).encode() for n in ns))
+
+
 END = frame(struct.pack("<iii", 0, 0, 0) + b" " * 20)
 
 # MEANS1: three means of ten subjects; CORRM1: the strict lower triangle of a 3 x 3
@@ -42,12 +46,24 @@ bad_label = ints(7) + END
 
 oversized = words("MEANS1") + ints(3, 1, 10) + ints(4) + frame(struct.pack("<ii", 4, 5000)) + END + END
 
+# Scores of seven objects on three dimensions as DSCOR1 (one object per record), with the
+# MEANS1, STDEV1 and ONAMS1 that object typing reads beside them.
+SCORES = [(-1.5, -1.4, -1.6), (-1.3, -1.6, -1.4), (-1.6, -1.2, -1.5), (-1.4, -1.5, -1.3),
+          (1.4, 1.5, 1.3), (1.6, 1.4, 1.5), (1.2, 1.6, 1.4)]
+dscor = (words("DSCOR1") + ints(3, 7, 3) + ints(4) + b"".join(reals(*r) for r in SCORES) + END
+         + words("MEANS1") + ints(3, 1, 7) + ints(4) + reals(0.0, 0.0, 0.0) + END
+         + words("STDEV1") + ints(3, 1) + ints(4) + reals(1.0, 1.0, 1.0) + END
+         + words("ONAMS1") + ints(1, 7, 100) + ints(2)
+         + names(*["OBJECT %d" % i for i in range(1, 8)]) + END
+         + END)
+
 FILES = {
     "give_take_round_trip/TAKE": round_trip,
     "give_take_round_trip/expected/GIVE": round_trip,
     "give_empty_isf/expected/GIVE": empty,
     "take_bad_label/TAKE": bad_label,
     "take_oversized_record/TAKE": oversized,
+    "otype_stored_means_dscor/TAKE": dscor,
 }
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 // of small O-types, condensation of close ones, the membership table, the statistics and
 // the hierarchical condensation report.
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
 #include "test_otype_fixture.hpp"
+#include "../reference/otype_deletion_values.inc"
 
 namespace korvex::testing {
 namespace {
@@ -93,6 +95,10 @@ TEST_F(OtypeEufit, SmallOtypesAreDeletedAndAllCanVanish) {
   EXPECT_EQ(s.type_num[0], 2);
   EXPECT_EQ(s.type_position[1], 1);
   EXPECT_EQ(s.lookup[0], 0);
+  // The survivor's counts of the pass move with it; the stop test still sees the newcomers
+  // of the deleted O-type.
+  EXPECT_EQ(s.entering[0], 5);
+  EXPECT_EQ(s.pass_moves, 8);
   const std::string out = listing();
   EXPECT_NE(out.find("0THE NUMBER OF OBJECTS,    3, IN OTYPE OTYPE1               IS LESS THAN "
                      "KCRIT(    5). OTYPE DELETED."),
@@ -189,6 +195,77 @@ TEST_F(OtypeEufit, HierarchicalCondensation) {
   EXPECT_EQ(out.find("NaN"), std::string::npos);
   EXPECT_EQ(otype::CNNAME(3, 12), "03CN12              ");
 }
+
+// Whole runs on small score sets in which an O-type is deleted in a pass before the last,
+// against the replica of the passes: the number of passes, the stored membership and the
+// stored means. In half of them the pass after a deletion still moves objects only into or
+// out of the deleted O-types, so a stop test that looked at the survivors alone would end
+// the passes too early.
+class OtypeDeletionReplica : public OtypeRun, public ::testing::WithParamInterface<int> {};
+
+TEST_P(OtypeDeletionReplica, PassesMembershipAndMeans) {
+  const auto& set = otype_deletion_reference::data_sets[static_cast<std::size_t>(GetParam())];
+  const auto ndim = static_cast<std::size_t>(set.ndim);
+  std::vector<std::vector<float>> objects;
+  for (std::size_t k = 0; k < set.scores.size(); k += ndim)
+    objects.emplace_back(set.scores.begin() + static_cast<std::ptrdiff_t>(k),
+                         set.scores.begin() + static_cast<std::ptrdiff_t>(k + ndim));
+  put_scores(objects, set.sd);
+  char kcrit[8];
+  std::snprintf(kcrit, sizeof kcrit, "%4d", set.kcrit);
+  // INMETH 1, no hierarchy, 2 partitions, no membership table, reports or punched decks.
+  const RunResult r = run({card({{1, "   0"}, {2, "   1"}, {3, "   1"}, {4, "   1"}, {5, "   2"},
+                                 {6, kcrit}, {7, "   0"}, {8, "   1"}, {9, "  20"}, {10, "   1"},
+                                 {11, "   1"}, {12, "   0"}, {13, set.unique}, {14, set.conden},
+                                 {15, "   4"}, {16, "   0"}})});
+  const std::string why = "seed " + std::to_string(set.seed) +
+                          (set.early_stop ? ", a survivors-only stop ends after pass " +
+                                                std::to_string(set.early_stop)
+                                          : std::string());
+  ASSERT_FALSE(r.stopped) << why << r.console;
+  const std::string out = listing();
+  int passes = 0;
+  for (std::size_t p = out.find("I T E R A T I O N"); p != std::string::npos;
+       p = out.find("I T E R A T I O N", p + 1))
+    ++passes;
+  EXPECT_EQ(passes, set.passes) << why;
+  EXPECT_NE(out.find("OTYPE DELETED."), std::string::npos) << why;
+
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<std::int32_t> counts(40), numbers(40);
+  std::vector<std::string> names(40);
+  OXFIL1("OTYPE1", 0, kpar, notfound, counts, names, numbers);
+  ASSERT_EQ(notfound, 0);
+  ASSERT_EQ(kpar[1], static_cast<std::int32_t>(set.stored.size())) << why;
+  for (std::size_t i = 0; i < set.stored.size(); ++i) {
+    const auto& want = set.stored[i];
+    EXPECT_EQ(numbers[i], want.number) << why;
+    EXPECT_EQ(names[i].substr(0, 6), want.name) << why;
+    ASSERT_EQ(counts[i], static_cast<std::int32_t>(want.members.size())) << why;
+    std::vector<std::int32_t> rec(999);
+    std::int32_t n = 0;
+    isf_rwreci(0, n, rec);
+    rec.resize(static_cast<std::size_t>(n));
+    EXPECT_EQ(rec, want.members) << why << ", " << want.name;
+  }
+  std::vector<std::string> dnames(999);
+  std::vector<std::int32_t> order(999);
+  MXFIL1(0, "OMEAN1", notfound, kpar, dnames, order);
+  ASSERT_EQ(kpar[2], static_cast<std::int32_t>(set.stored.size()));
+  for (const auto& want : set.stored) {
+    std::vector<float> row(ndim);
+    std::string name;
+    std::int32_t number = 0;
+    MXFIL3(row, name, number);
+    EXPECT_EQ(number, want.number);
+    for (std::size_t j = 0; j < ndim; ++j) EXPECT_NEAR(row[j], want.mean[j], 1e-5f) << why;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataSets, OtypeDeletionReplica,
+    ::testing::Range(0, static_cast<int>(otype_deletion_reference::data_sets.size())));
 
 }  // namespace
 }  // namespace korvex::testing
