@@ -51,7 +51,7 @@ struct cor2_run {
 
 constexpr std::string_view dsf_tag = "Error reading DSF";
 
-// Step 5: the file against the ISF. A title that differs is a warning; so is the variable
+// The file against the ISF. A title that differs is a warning; so is the variable
 // count in the listing block, but the run then stops, as it cannot pair values with means.
 void check_file_against_isf(cor2_run& run) {
   bool same = run.nvx == run.nv;
@@ -75,7 +75,7 @@ void check_file_against_isf(cor2_run& run) {
   }
 }
 
-// Steps 4 to 7: the head of the data storage file, its check and the sizes.
+// The head of the data storage file, its check and the sizes.
 void read_head(cor2_run& run) {
   check_io_stat(dsf_tag, cor::read_title_record(run.mtdst, run.file_title));
   // Record 2 goes over record 1: the title compared is the second copy.
@@ -127,9 +127,9 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
   return missing;
 }
 
-// Steps 8 to 11 (CR2RDS): the pass over the subjects and the standard deviations and
-// correlations from its totals. Deviations are taken in single precision from the means of
-// MEANS1; their products are exact in double precision and totalled in subject order.
+// The pass over the subjects, and the standard deviations and correlations from its totals.
+// Deviations are taken in single precision from the means of MEANS1; their products are
+// exact in double precision and totalled in subject order.
 void correlate(cor2_run& run) {
   const std::int32_t nv = run.nv;
   const auto unv = static_cast<std::size_t>(nv);

@@ -64,7 +64,7 @@ void read_parameter_card(std::string& card) {
   io::read_text("(A80)", record, std::span<const io::Target>(&target, 1));
 }
 
-// Step 7: the parameter block, counted as 7 lines at once, closed by a counted blank line.
+// The parameter block, counted as 7 lines at once, closed by a counted blank line.
 void echo_parameters(const parameter_fields& f) {
   dap_line(1);
   dap_print_state_record& ps = print_state();
@@ -82,7 +82,7 @@ void echo_parameters(const parameter_fields& f) {
   dap_blank_line();
 }
 
-// Steps 8 and 9: decode, then check in the order of the card.
+// Decodes the fields, then checks them in the order of the card.
 void decode_parameters(const parameter_fields& f) {
   dap_run_state& r = run();
   dap_common_record& c = r.common;
@@ -106,7 +106,7 @@ void decode_parameters(const parameter_fields& f) {
   if (!is_legal_name(r.vroot)) proc_error("VROOT contains invalid character for a name");
 }
 
-// Step 11: the field table, the storage plan and the formats, which the layout engine checks
+// The field table, the storage plan and the formats, which the layout engine checks
 // once; the per-field layouts serve the fields the plain scanner leaves to the engine.
 void plan_formats() {
   dap_run_state& r = run();

@@ -56,7 +56,7 @@ std::int32_t get_ec_args(std::string_view card, std::span<std::int32_t> starts,
   const std::string cols = io::pad(card.substr(0, std::min(to_size(length), card.size())), to_size(length));
   const auto len = static_cast<std::int32_t>(cols.size());
   const auto last = static_cast<std::int32_t>(io::trim_right(cols).size());
-  const auto at = [&](std::int32_t column) { return cols[to_size(column) - 1]; };
+  const auto column_char = [&](std::int32_t column) { return cols[to_size(column) - 1]; };
 
   std::int32_t n = 0;
   const auto record = [&](std::int32_t first, std::int32_t final_column) {
@@ -70,7 +70,7 @@ std::int32_t get_ec_args(std::string_view card, std::span<std::int32_t> starts,
   std::int32_t b = 1;
   for (;;) {
     std::int32_t c = b;
-    while (c <= len && is_word_char(at(c))) ++c;
+    while (c <= len && is_word_char(column_char(c))) ++c;
     if (c > len) {  // no separator from b on: the rest up to the last non-blank is a word
       if (last > 0) record(b, last);
       break;
@@ -78,7 +78,7 @@ std::int32_t get_ec_args(std::string_view card, std::span<std::int32_t> starts,
     if (c > b) record(b, c - 1);
     if (c >= last) break;
     b = c + 1;  // column `last` is non-blank and lies beyond c, so this stops there at most
-    while (at(b) == ' ') ++b;
+    while (column_char(b) == ' ') ++b;
   }
 
   for (std::size_t i = 0; i < std::min(to_size(n), room); ++i) {

@@ -25,19 +25,6 @@ namespace korvex {
 
 namespace {
 
-struct ec_keyword {
-  const char* word;
-  bool echo;
-};
-
-// The executive keywords in lookup order, with their echo flags.
-const ec_keyword ec_keywords[] = {
-    {"START", true},  {"END", true},    {"GIVE", false},   {"TAKE", false},  {"ISFDMP", true},
-    {"COMMEN", true}, {"DICDMP", true}, {"DPRINT", true},  {"PRT_UT", true}, {"SET_NC", true},
-    {"SET_NL", true}, {"GET_NC", true}, {"GET_NL", true},  {"RUN_NO", true}, {"ASSIGN", true},
-    {"ISF_DE", true}, {"PR_LNS", true}, {"STREAM", true},  {"PR_ISF", true}};
-constexpr int ec_keyword_count = 19;
-
 constexpr const char* eof_message = "GEP: Unexpected end-of-file received. EC card expected.";
 
 // Smallest and largest page settings a printer can work with.
@@ -59,20 +46,190 @@ std::string read_card(std::int32_t monin) {
 // The keyword of a card: columns 2-7, a-z upper-cased.
 std::string card_keyword(const std::string& card) { return io::upper_ascii(card.substr(1, 6)); }
 
-int find_keyword(const std::string& keyword) {
-  for (int i = 0; i < ec_keyword_count; ++i) {
-    if (io::padded_equal(ec_keywords[i].word, keyword)) return i + 1;
-  }
-  return ec_keyword_count + 1;
-}
-
-// A keyword whose handler this build does not have stops the run, never silently.
-[[noreturn]] void not_available(const std::string& keyword) {
-  proc_error("GEP: The executive card *" + std::string(io::trim_right(keyword)) +
-             " is not available in this build of KORVEX.");
-}
-
 void complain(std::int32_t monerr, std::string_view text) { write_record(monerr, io::free_line({text})); }
+
+// What GEP does once a keyword has been obeyed.
+enum class ec_next {
+  next_card,  // reads the next card
+  same_card,  // obeys the card already in hand
+  leave,      // GEP returns
+};
+
+// The state one call of GEP shares among the keywords it obeys. The page and line counters
+// carry from one keyword to the next.
+struct ec_turn {
+  std::int32_t monerr = 0;
+  std::int32_t monin = 0;
+  std::int32_t monout = 0;
+  std::string card;
+  std::int32_t page = 0;
+  std::int32_t lines = 0;
+};
+
+ec_next do_start(ec_turn& t) {
+  isf_init();
+  write_formatted(t.monerr, "(1x)");
+  write_formatted(t.monerr, "(2x,A,A)", {"Build Number: ", "    2104"});
+  write_formatted(t.monerr, "(1x)");
+  t.page = -1;
+  t.lines = 1000;
+  pr_banner(0, std::min(get_ncline(), 90), t.page, t.lines, t.monout);
+  t.lines = 0;
+  return ec_next::next_card;
+}
+
+ec_next do_end(ec_turn&) {
+  rewind_open_unit(get_unit("MTIST"));
+  end_run();
+  return ec_next::leave;
+}
+
+ec_next do_give(ec_turn& t) {
+  t.page = 0;
+  t.lines = 0;
+  GIVE(get_unit("GIVE"), t.page, t.lines, t.monout);
+  return ec_next::next_card;
+}
+
+ec_next do_take(ec_turn& t) {
+  t.page = 0;
+  t.lines = 0;
+  std::int32_t failed = 0;
+  TAKE(get_unit("TAKE"), failed, t.page, t.lines, t.monout);
+  if (failed == 0) return ec_next::next_card;
+  // The run ends normally, but the process reports the failure in its exit status.
+  rewind_open_unit(get_unit("MTIST"));
+  mark_run_failed();
+  end_run();
+  return ec_next::leave;
+}
+
+// *COMMEN and *RUN_NO: the cards up to the next one with "*" are copied to the listing; that
+// card is obeyed without a further read.
+ec_next do_comment(ec_turn& t) {
+  write_formatted(t.monout, "(1X)");
+  for (;;) {
+    t.card = read_card(t.monin);
+    if (t.card[0] == '*') return ec_next::same_card;
+    write_formatted(t.monout, "(1X,A120)", {t.card});
+  }
+}
+
+ec_next do_dicdmp(ec_turn&) {
+  set_component("GIVE");
+  return ec_next::leave;
+}
+
+ec_next do_set_nc(ec_turn& t) {
+  const std::int32_t n = card_int_param(t.card);
+  if (n == -1) {
+    complain(t.monerr, "E.C. line parameter invalid or missing");
+  } else if (n < min_ncline) {
+    complain(t.monerr, "Page width must be 50 or greater.");
+  } else if (n > max_ncline) {
+    complain(t.monerr, "Page width must be 132 or less.");
+  } else {
+    set_ncline(n);
+  }
+  return ec_next::next_card;
+}
+
+ec_next do_set_nl(ec_turn& t) {
+  const std::int32_t n = card_int_param(t.card);
+  if (n == -1) {
+    complain(t.monerr, "E.C. line parameter invalid or missing");
+  } else if (n < min_nlpage || n > max_nlpage) {
+    complain(t.monerr, "Page length must be between 20 and 999.");
+  } else {
+    set_nlpage(n);
+  }
+  return ec_next::next_card;
+}
+
+ec_next do_get_nc(ec_turn& t) {
+  write_record(t.monerr, io::free_line({"     Curent value of ncline", get_ncline()}));
+  return ec_next::next_card;
+}
+
+ec_next do_get_nl(ec_turn& t) {
+  write_record(t.monerr, io::free_line({"     Current value of nlpage", get_nlpage()}));
+  return ec_next::next_card;
+}
+
+ec_next do_isfdmp(ec_turn& t) {
+  t.page = 0;
+  t.lines = 0;
+  ISFDMP(t.page, t.lines, t.monout);
+  return ec_next::next_card;
+}
+
+ec_next do_dprint(ec_turn& t) {
+  t.page = 0;
+  t.lines = 0;
+  std::vector<std::string> names(dprint_max_variables, std::string(20, ' '));
+  std::int32_t nv = 0;
+  std::int32_t nomiss = 0;
+  std::string title(72, ' ');
+  const std::int32_t mtdst = get_unit("MTDST");
+  DPRINT(mtdst, names, nv, nomiss, title, t.page, t.lines, t.monout);
+  DPRINT2(mtdst, names, nv, nomiss, title, t.page, t.lines, t.monout);
+  return ec_next::next_card;
+}
+
+// *ISF_DE goes on with the page and line counters the keywords before it left.
+ec_next do_isf_de(ec_turn& t) {
+  ISF_DEBUG(t.page, t.lines, t.monout);
+  return ec_next::next_card;
+}
+
+ec_next do_stream(ec_turn& t) {
+  stream_dump(get_unit("MTIST"), t.monout);
+  return ec_next::next_card;
+}
+
+ec_next do_pr_isf(ec_turn&) {
+  PR_ISF();
+  return ec_next::next_card;
+}
+
+ec_next do_assign(ec_turn& t) {
+  assign_card(t.card);
+  return ec_next::next_card;
+}
+
+ec_next do_prt_ut(ec_turn& t) {
+  print_units(t.monout);
+  return ec_next::next_card;
+}
+
+ec_next do_pr_lns(ec_turn& t) {
+  print_charset_lines(t.monout);
+  return ec_next::next_card;
+}
+
+struct ec_keyword {
+  const char* word;
+  bool echo;  // the card is copied to the listing before it is obeyed
+  ec_next (*obey)(ec_turn&);
+};
+
+// The executive keywords in lookup order, each with its echo flag and its handler.
+constexpr ec_keyword ec_keywords[] = {
+    {"START", true, do_start},    {"END", true, do_end},        {"GIVE", false, do_give},
+    {"TAKE", false, do_take},     {"ISFDMP", true, do_isfdmp},  {"COMMEN", true, do_comment},
+    {"DICDMP", true, do_dicdmp},  {"DPRINT", true, do_dprint},  {"PRT_UT", true, do_prt_ut},
+    {"SET_NC", true, do_set_nc},  {"SET_NL", true, do_set_nl},  {"GET_NC", true, do_get_nc},
+    {"GET_NL", true, do_get_nl},  {"RUN_NO", true, do_comment}, {"ASSIGN", true, do_assign},
+    {"ISF_DE", true, do_isf_de},  {"PR_LNS", true, do_pr_lns},  {"STREAM", true, do_stream},
+    {"PR_ISF", true, do_pr_isf}};
+
+// The entry of a keyword, or null when the word is no executive keyword.
+const ec_keyword* find_keyword(const std::string& keyword) {
+  for (const ec_keyword& entry : ec_keywords) {
+    if (io::padded_equal(entry.word, keyword)) return &entry;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -92,125 +249,36 @@ std::int32_t card_int_param(std::string_view card) {
 }
 
 void GEP() {
-  const std::int32_t monerr = get_unit("MONERR");
-  const std::int32_t monin = get_unit("MONIN");
-  const std::int32_t monout = get_unit("MONOUT");
+  ec_turn t;
+  t.monerr = get_unit("MONERR");
+  t.monin = get_unit("MONIN");
+  t.monout = get_unit("MONOUT");
   reset_page();
-  std::int32_t page = 0;
-  std::int32_t lines = 0;
 
-  std::string card = read_card(monin);
+  t.card = read_card(t.monin);
   for (;;) {
-    if (card[0] != '*') {
-      write_formatted(monout, "(A1,A120)", {"1", card});
+    if (t.card[0] != '*') {
+      write_formatted(t.monout, "(A1,A120)", {"1", t.card});
       proc_error("The above card is not a correct EC card.");
     }
-    const std::string keyword = card_keyword(card);
-    exec_banner(keyword, monerr);
-    const int k = find_keyword(keyword);
-    if (k <= ec_keyword_count && ec_keywords[k - 1].echo) {
-      write_formatted(monout, "(1x,A)", {io::trim_right(card)});
-    }
-    if (k > ec_keyword_count) {
-      ORGPNT(keyword, monout);
+    const std::string keyword = card_keyword(t.card);
+    exec_banner(keyword, t.monerr);
+    const ec_keyword* entry = find_keyword(keyword);
+    if (entry == nullptr) {
+      ORGPNT(keyword, t.monout);
       set_component(keyword);
       return;
     }
-    const std::string word(io::trim_right(ec_keywords[k - 1].word));
-    if (word == "START") {
-      isf_init();
-      write_formatted(monerr, "(1x)");
-      write_formatted(monerr, "(2x,A,A)", {"Build Number: ", "    2104"});
-      write_formatted(monerr, "(1x)");
-      page = -1;
-      lines = 1000;
-      pr_banner(0, std::min(get_ncline(), 90), page, lines, monout);
-      lines = 0;
-    } else if (word == "END") {
-      rewind_open_unit(get_unit("MTIST"));
-      end_run();
-      return;
-    } else if (word == "GIVE") {
-      page = 0;
-      lines = 0;
-      GIVE(get_unit("GIVE"), page, lines, monout);
-    } else if (word == "TAKE") {
-      page = 0;
-      lines = 0;
-      std::int32_t failed = 0;
-      TAKE(get_unit("TAKE"), failed, page, lines, monout);
-      if (failed != 0) {
-        // The run ends normally, but the process reports the failure in its exit status.
-        rewind_open_unit(get_unit("MTIST"));
-        mark_run_failed();
-        end_run();
+    if (entry->echo) write_formatted(t.monout, "(1x,A)", {io::trim_right(t.card)});
+    switch (entry->obey(t)) {
+      case ec_next::leave:
         return;
-      }
-    } else if (word == "COMMEN" || word == "RUN_NO") {
-      write_formatted(monout, "(1X)");
-      for (;;) {
-        card = read_card(monin);
-        if (card[0] == '*') break;
-        write_formatted(monout, "(1X,A120)", {card});
-      }
-      continue;  // the card with "*" is obeyed without a further read
-    } else if (word == "DICDMP") {
-      set_component("GIVE");
-      return;
-    } else if (word == "SET_NC") {
-      const std::int32_t n = card_int_param(card);
-      if (n == -1) {
-        complain(monerr, "E.C. line parameter invalid or missing");
-      } else if (n < min_ncline) {
-        complain(monerr, "Page width must be 50 or greater.");
-      } else if (n > max_ncline) {
-        complain(monerr, "Page width must be 132 or less.");
-      } else {
-        set_ncline(n);
-      }
-    } else if (word == "SET_NL") {
-      const std::int32_t n = card_int_param(card);
-      if (n == -1) {
-        complain(monerr, "E.C. line parameter invalid or missing");
-      } else if (n < min_nlpage || n > max_nlpage) {
-        complain(monerr, "Page length must be between 20 and 999.");
-      } else {
-        set_nlpage(n);
-      }
-    } else if (word == "GET_NC") {
-      write_record(monerr, io::free_line({"     Curent value of ncline", get_ncline()}));
-    } else if (word == "GET_NL") {
-      write_record(monerr, io::free_line({"     Current value of nlpage", get_nlpage()}));
-    } else if (word == "ISFDMP") {
-      page = 0;
-      lines = 0;
-      ISFDMP(page, lines, monout);
-    } else if (word == "DPRINT") {
-      page = 0;
-      lines = 0;
-      std::vector<std::string> names(dprint_max_variables, std::string(20, ' '));
-      std::int32_t nv = 0;
-      std::int32_t nomiss = 0;
-      std::string title(72, ' ');
-      const std::int32_t mtdst = get_unit("MTDST");
-      DPRINT(mtdst, names, nv, nomiss, title, page, lines, monout);
-      DPRINT2(mtdst, names, nv, nomiss, title, page, lines, monout);
-    } else if (word == "ISF_DE") {
-      ISF_DEBUG(page, lines, monout);
-    } else if (word == "STREAM") {
-      stream_dump(get_unit("MTIST"), monout);
-    } else if (word == "PR_ISF") {
-      PR_ISF();
-    } else if (word == "ASSIGN") {
-      assign_card(card);
-    } else if (word == "PRT_UT") {
-      print_units(monout);
-    } else if (word == "PR_LNS") {
-      print_charset_lines(monout);
-    } else {
-      not_available(keyword);
+      case ec_next::same_card:
+        break;
+      case ec_next::next_card:
+        t.card = read_card(t.monin);
+        break;
     }
-    card = read_card(monin);
   }
 }
 

@@ -209,29 +209,29 @@ void top_k_indices(std::span<const float> v, std::int32_t n, std::span<std::int3
   assert(top.size() >= count(k) && v.size() >= count(n));
   assert(k <= n && (!skip_in_head || k < n));
   const auto val = [&](std::int32_t i) { return v[count(i) - 1]; };
-  const auto at = [&](std::int32_t p) -> std::int32_t& { return top[count(p) - 1]; };
+  const auto top_at = [&](std::int32_t p) -> std::int32_t& { return top[count(p) - 1]; };
 
-  for (std::int32_t i = 1; i <= k; ++i) at(i) = i;
+  for (std::int32_t i = 1; i <= k; ++i) top_at(i) = i;
   std::int32_t start = k + 1;
   if (skip_in_head) {
-    at(skip) = k + 1;
+    top_at(skip) = k + 1;
     start = k + 2;
   }
   // Selection sort of the head; it may leave equal values out of position order.
   for (std::int32_t j = 1; j <= k - 1; ++j) {
     for (std::int32_t l = j + 1; l <= k; ++l) {
-      if (val(at(l)) > val(at(j))) std::swap(at(j), at(l));
+      if (val(top_at(l)) > val(top_at(j))) std::swap(top_at(j), top_at(l));
     }
   }
   // The rest enters from the bottom and rises past strictly smaller values only.
   for (std::int32_t i = start; i <= n; ++i) {
     if (i == skip) continue;
     const float x = val(i);
-    if (!(x > val(at(k)))) continue;
-    at(k) = i;
-    for (std::int32_t p = k - 1; p >= 1 && x > val(at(p)); --p) {
-      at(p + 1) = at(p);
-      at(p) = i;
+    if (!(x > val(top_at(k)))) continue;
+    top_at(k) = i;
+    for (std::int32_t p = k - 1; p >= 1 && x > val(top_at(p)); --p) {
+      top_at(p + 1) = top_at(p);
+      top_at(p) = i;
     }
   }
 }

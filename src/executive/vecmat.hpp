@@ -31,6 +31,12 @@ inline std::size_t at(std::int32_t i) {
   assert(i >= 1);
   return static_cast<std::size_t>(i - 1);
 }
+// Element i (0-based) of a vector, or a count i as a size; i is checked in debug builds.
+// Code that counts from 0 uses this one, so that at() keeps one meaning everywhere.
+inline std::size_t at0(std::int32_t i) {
+  assert(i >= 0);
+  return static_cast<std::size_t>(i);
+}
 // mat_index with the row and column checked in debug builds: rows 1..999, columns from 1.
 inline std::size_t rc(std::int32_t i, std::int32_t j) {
   assert(i >= 1 && i <= matrix_ld && j >= 1);

@@ -225,7 +225,7 @@ void run_pass(const dvp_card& card, bool initial, listing& out, std::int32_t scr
   privo(s.diag, s.varnum, s.names, s.numvar, 1, 3, title_text, out.page, out.lines, out.unit, 1);
 }
 
-// The body of the component (steps in the order the listing shows them).
+// The body of the component, its work in the order the listing shows it.
 void dvp_main() {
   module_start();
   const std::int32_t monin = get_unit("MONIN");

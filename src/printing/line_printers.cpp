@@ -84,9 +84,9 @@ void print_scalar(std::string_view value_layout, const io::Value& value, std::st
 std::vector<line_piece> split_line(std::int32_t maxlen, std::string_view text) {
   const auto L = static_cast<std::int32_t>(io::trim_right(text).size());
   if (L == 0) return {{1, 0, 1}, {1, 0, 0}};
-  auto at = [&](std::int64_t col) { return text[static_cast<std::size_t>(col - 1)]; };
+  auto column_char = [&](std::int64_t col) { return text[static_cast<std::size_t>(col - 1)]; };
   std::int32_t c = 1;
-  while (at(c) == ' ') ++c;
+  while (column_char(c) == ' ') ++c;
   const std::int32_t step = maxlen > 1 ? maxlen - 1 : 1;
   std::vector<line_piece> pieces;
   for (;;) {
@@ -97,7 +97,7 @@ std::vector<line_piece> split_line(std::int32_t maxlen, std::string_view text) {
     }
     std::int64_t b = 0;
     for (std::int64_t i = d; i >= c; --i) {
-      if (at(i) == ' ') {
+      if (column_char(i) == ' ') {
         b = i;
         break;
       }
@@ -107,7 +107,7 @@ std::vector<line_piece> split_line(std::int32_t maxlen, std::string_view text) {
       c += step;
     } else {
       std::int64_t e = b - 1;
-      while (e >= c && at(e) == ' ') --e;
+      while (e >= c && column_char(e) == ' ') --e;
       pieces.push_back({c, static_cast<std::int32_t>(e), 0});
       c = static_cast<std::int32_t>(b + 1);
     }

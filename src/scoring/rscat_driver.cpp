@@ -26,7 +26,7 @@ rscat_control_record g_control;
 
 std::string first_chars(const std::string& text, std::size_t n) { return text.substr(0, n); }
 
-// Step 3: the component heading.
+// The component heading.
 void print_heading() {
   rscat_control_record& c = rscat_control();
   pager(0);
@@ -37,7 +37,7 @@ void print_heading() {
           c.monout);
 }
 
-// Step 5: the input data under the run title.
+// The input data under the run title.
 void list_data() {
   rscat_control_record& c = rscat_control();
   const std::string title =
@@ -46,7 +46,7 @@ void list_data() {
             c.monout);
 }
 
-// Step 8: the means and standard deviations.
+// The means and standard deviations.
 void print_statistics() {
   rscat_control_record& c = rscat_control();
   pager(0);
@@ -63,7 +63,7 @@ void print_statistics() {
   }
 }
 
-// Step 9: the values outside their variable's plotting range.
+// The values outside their variable's plotting range.
 void list_outside_values() {
   rscat_control_record& c = rscat_control();
   bool first = true;
@@ -102,7 +102,7 @@ void draw_pair(std::int32_t X, std::int32_t Y) {
   if (rscat_control().SPOT == 0) print_spotter(X, Y, pr.plotted, g);
 }
 
-// Step 10: the pairs in the order of the selection mode.
+// The pairs in the order of the selection mode.
 void draw_pairs() {
   const rscat_control_record& c = rscat_control();
   if (c.SELECT == 1) {

@@ -11,14 +11,13 @@
 
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "printing/page.hpp"
 #include "scoring/rscat_internal.hpp"
 
 namespace korvex::rscat {
 
 namespace {
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 // The grid's lines: row and column 26 hold the means, 16 and 36 one standard deviation off,
 // 6 and 46 two.

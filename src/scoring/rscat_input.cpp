@@ -41,7 +41,7 @@ struct input_run {
   std::vector<std::int32_t> selected;      // original numbers of the selected variables
 };
 
-// Step 2: the run title and the default subject count.
+// The run title and the default subject count.
 void read_title(input_run& in) {
   rscat_control_record& c = rscat_control();
   std::vector<std::string> words(12, std::string(6, ' '));
@@ -60,7 +60,7 @@ void read_title(input_run& in) {
   words_to_line(words, c.RTITLE);
 }
 
-// Step 4: the control card and its echo.
+// The control card and its echo.
 std::string read_control_card(input_run& in) {
   rscat_control_record& c = rscat_control();
   std::string card;
@@ -81,7 +81,7 @@ std::string read_control_card(input_run& in) {
   return card;
 }
 
-// Step 5: the fields, blank ones taking their defaults.
+// The fields, blank ones taking their defaults.
 void convert_fields(input_run& in, const std::string& card) {
   rscat_control_record& c = rscat_control();
   field_int(card.substr(0, 4), c.SELECT, 1);
@@ -98,7 +98,7 @@ void convert_fields(input_run& in, const std::string& card) {
   }
 }
 
-// Step 6: NSIN against IPFILE.
+// NSIN against IPFILE.
 void check_subject_count(input_run& in) {
   if (!in.ipfile_found) {
     if (in.nsin == 0) proc_error("NSIN (number of subjects) required.");
@@ -108,7 +108,7 @@ void check_subject_count(input_run& in) {
   }
 }
 
-// Step 7: the selection mode, and for SELECT 3 the pair cards.
+// The selection mode, and for SELECT 3 the pair cards.
 void read_selection(input_run& in) {
   rscat_control_record& c = rscat_control();
   if (c.SELECT == 1) return;
@@ -161,7 +161,7 @@ void settle_selection(input_run& in, std::int32_t nv) {
   if (c.SELECT == 2 && c.COMMON > c.NVAR) proc_error("With SELECT=2 \"COMMON\" must be set.");
 }
 
-// Steps 8.4 and 8.5: the capacity check and the subject-name list.
+// The capacity check and the subject-name list.
 void make_room(std::int32_t nsub) {
   rscat_control_record& c = rscat_control();
   if (nsub > c.MAXVAL / c.NVAR) proc_error(too_many_subjects);
@@ -179,7 +179,7 @@ float& value_at(std::int32_t subject, std::int32_t var) {
                  static_cast<std::size_t>(var - 1) * static_cast<std::size_t>(c.NSUB)];
 }
 
-// Step 8.7: the subject names of ONAMS1, blank when it is absent.
+// The subject names of ONAMS1, blank when it is absent.
 void read_subject_names() {
   rscat_control_record& c = rscat_control();
   Kpar kpar{};
@@ -201,7 +201,7 @@ void read_subject_names() {
   for (std::string& name : c.SUBJNAME) name = io::pad(name, name_length);
 }
 
-// Step 8: the composite scores of FSCOR1. The scores are taken in the order they stand,
+// The composite scores of FSCOR1. The scores are taken in the order they stand,
 // whatever the entry's record size; FACS's missing-score code becomes a missing value.
 void read_scores(input_run& in) {
   rscat_control_record& c = rscat_control();
@@ -247,7 +247,7 @@ void read_scores(input_run& in) {
   read_subject_names();
 }
 
-// Step 9: the variables of the data storage file.
+// The variables of the data storage file.
 void read_data_file(input_run& in) {
   rscat_control_record& c = rscat_control();
   rewind_unit(in.mtdst);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "executive/units.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "printing/page.hpp"
 #include "printing/printing.hpp"
@@ -19,8 +20,6 @@ namespace {
 // A radicand that rounding took below zero is zero; a NaN stays a NaN.
 double clamp0(double x) { return x < 0.0 ? 0.0 : x; }
 float clamp0f(float x) { return x < 0.0f ? 0.0f : x; }
-
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i - 1); }
 
 bool counts(float p, float q) {
   return rscat_control().MISS != 1 || (!std::isnan(p) && !std::isnan(q));

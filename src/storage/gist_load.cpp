@@ -11,6 +11,7 @@
 #include "executive/errors.hpp"
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/matrix_printers.hpp"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr std::int32_t ld = isf_matrix_ld;
 
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 // Element (i, j), 1-based, of a column-major matrix with 999 rows.
 std::size_t cell(std::int32_t i, std::int32_t j) {
   return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
@@ -73,8 +73,8 @@ template <class T>
 void read_values(GistRun& run, std::string_view layout, std::span<T> v, std::size_t first, std::size_t step,
                  std::int32_t count) {
   std::vector<io::Target> targets;
-  targets.reserve(at(std::max(count, 0)));
-  for (std::int32_t k = 0; k < count; ++k) targets.push_back(target_of(v[first + at(k) * step]));
+  targets.reserve(at0(std::max(count, 0)));
+  for (std::int32_t k = 0; k < count; ++k) targets.push_back(target_of(v[first + at0(k) * step]));
   read_data(run, layout, targets);
 }
 
@@ -93,13 +93,13 @@ void load_indicator_sets(GistRun& run) {
   GSTPAG(run, -2);
   const std::int32_t n = run.kpar[1];
   if (n > run.set_limit) proc_error("Too many sets of indicators");
-  std::vector<std::int32_t> counts(at(run.set_limit), 0);
-  std::vector<std::int32_t> members(at(run.set_limit) * isf_list_ld, 0);
+  std::vector<std::int32_t> counts(at0(run.set_limit), 0);
+  std::vector<std::int32_t> members(at0(run.set_limit) * isf_list_ld, 0);
   read_values<std::int32_t>(run, "(18I4)", counts, 0, 1, n);
   for (std::int32_t i = 1; i <= n; ++i) {
-    const std::int32_t count = counts[at(i - 1)];
+    const std::int32_t count = counts[at0(i - 1)];
     if (count < 1 || count > isf_list_ld) proc_error("Error in count");
-    const std::span<std::int32_t> list(members.data() + at(i - 1) * isf_list_ld, at(count));
+    const std::span<std::int32_t> list(members.data() + at0(i - 1) * isf_list_ld, at0(count));
     read_values<std::int32_t>(run, "(18I4)", list, 0, 1, count);
     for (const std::int32_t member : list) {
       if (member < -name_table_size || member > name_table_size || member == 0) {
@@ -118,7 +118,7 @@ template <class T>
 std::vector<T> read_matrix(GistRun& run) {
   const std::int32_t n = run.kpar[1];
   const std::int32_t m = run.kpar[2];
-  std::vector<T> a(at(m) * ld, T{});
+  std::vector<T> a(at0(m) * ld, T{});
   if (run.card.order == 0) {
     for (std::int32_t j = 1; j <= m; ++j) read_values<T>(run, user_layout(run), a, cell(1, j), 1, n);
   } else {
@@ -153,7 +153,7 @@ void load_int_matrix(GistRun& run) {
 template <class T>
 std::vector<T> read_symmetric(GistRun& run) {
   const std::int32_t n = run.kpar[1];
-  std::vector<T> a(at(n) * ld, T{});
+  std::vector<T> a(at0(n) * ld, T{});
   const std::string_view layout = user_layout(run);
   switch (run.card.square) {
     case 0:
@@ -213,7 +213,7 @@ void load_chunks(GistRun& run) {
   const std::int32_t objects = run.kpar[2];
   const std::int32_t per_chunk = run.kpar[3] / n;
   if (per_chunk < 1) proc_error("GIST: The chunk size of " + label_of(run) + " holds no whole object.");
-  std::vector<T> buffer(at(per_chunk) * at(n), T{});
+  std::vector<T> buffer(at0(per_chunk) * at0(n), T{});
   std::int32_t notfound = 0;
   constexpr bool reals = std::is_same_v<T, float>;
   if constexpr (reals) {
@@ -228,11 +228,11 @@ void load_chunks(GistRun& run) {
   while (object < objects) {
     const std::int32_t q = std::min(per_chunk, objects - object);
     for (std::int32_t k = 0; k < q; ++k) {
-      read_values<T>(run, user_layout(run), buffer, at(k) * at(n), 1, n);
+      read_values<T>(run, user_layout(run), buffer, at0(k) * at0(n), 1, n);
       ++object;
       GSTPAG(run, lines_per_object);
       std::vector<io::Value> items{io::Value(object)};
-      for (std::int32_t v = 0; v < n; ++v) items.emplace_back(buffer[at(k) * at(n) + at(v)]);
+      for (std::int32_t v = 0; v < n; ++v) items.emplace_back(buffer[at0(k) * at0(n) + at0(v)]);
       write_formatted(run.monout, listing, items);
     }
     if constexpr (reals) {
@@ -246,7 +246,7 @@ void load_chunks(GistRun& run) {
 void load_real_vector(GistRun& run) {
   const LabelRow& row = run.row();
   const std::int32_t n = run.kpar[1];
-  std::vector<float> x(at(n), 0.0f);
+  std::vector<float> x(at0(n), 0.0f);
   read_values<float>(run, user_layout(run), x, 0, 1, n);
   std::int32_t notfound = 0;
   isf_real_vector(row.label, 1, run.kpar, notfound, x);
@@ -257,7 +257,7 @@ void load_real_vector(GistRun& run) {
 void load_int_vector(GistRun& run) {
   const LabelRow& row = run.row();
   const std::int32_t n = run.kpar[1];
-  std::vector<std::int32_t> iv(at(n), 0);
+  std::vector<std::int32_t> iv(at0(n), 0);
   read_values<std::int32_t>(run, user_layout(run), iv, 0, 1, n);
   std::int32_t notfound = 0;
   isf_int_vector(row.label, 1, run.kpar, notfound, iv);
@@ -268,12 +268,12 @@ void load_int_vector(GistRun& run) {
 void load_names(GistRun& run) {
   const LabelRow& row = run.row();
   const std::int32_t n = run.kpar[1];
-  std::vector<std::string> loaded(at(n), std::string(isf_name_length, ' '));
+  std::vector<std::string> loaded(at0(n), std::string(isf_name_length, ' '));
   read_values<std::string>(run, user_layout(run), loaded, 0, 1, n);
   std::int32_t notfound = 0;
   isf_name_vector(row.label, 1, run.kpar, notfound, loaded);
   if (row.label == "VNAMS1") {
-    for (std::int32_t i = 0; i < n; ++i) copy_trimmed(loaded[at(i)], run.names[0][at(i)]);
+    for (std::int32_t i = 0; i < n; ++i) copy_trimmed(loaded[at0(i)], run.names[0][at0(i)]);
   }
   GSTPAG(run, -2);
   const std::vector<std::int32_t> ordinals = matrix_detail::ordinals(name_table_size);

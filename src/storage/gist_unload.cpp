@@ -9,6 +9,7 @@
 
 #include "executive/errors.hpp"
 #include "executive/units.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "storage/gist.hpp"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr std::int32_t ld = isf_matrix_ld;
 
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 std::size_t cell(std::int32_t i, std::int32_t j) {
   return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);
 }
@@ -59,24 +59,24 @@ std::int32_t read_entry(GistRun& run, Entry& e) {
   run.kpar.fill(0);
   switch (row.type) {
     case TypeWord::ifile:
-      e.counts.assign(at(run.set_limit), 0);
-      e.members.assign(at(run.set_limit) * isf_list_ld, 0);
+      e.counts.assign(at0(run.set_limit), 0);
+      e.members.assign(at0(run.set_limit) * isf_list_ld, 0);
       isf_int_table(label, 0, run.kpar, notfound, e.counts, e.members);
       break;
     case TypeWord::mfile:
-      e.a.assign(at(ld) * ld, 0.0f);
+      e.a.assign(at0(ld) * ld, 0.0f);
       isf_real_matrix(label, 0, run.kpar, notfound, e.a);
       break;
     case TypeWord::mifile:
-      e.ia.assign(at(ld) * ld, 0);
+      e.ia.assign(at0(ld) * ld, 0);
       isf_int_matrix(label, 0, run.kpar, notfound, e.ia);
       break;
     case TypeWord::rfile:
-      e.a.assign(at(ld) * ld, 0.0f);
+      e.a.assign(at0(ld) * ld, 0.0f);
       isf_real_square(label, 0, run.kpar, notfound, e.a, 2);
       break;
     case TypeWord::rifile:
-      e.ia.assign(at(ld) * ld, 0);
+      e.ia.assign(at0(ld) * ld, 0);
       isf_int_square(label, 0, run.kpar, notfound, e.ia, 2);
       break;
     case TypeWord::sfile:
@@ -86,7 +86,7 @@ std::int32_t read_entry(GistRun& run, Entry& e) {
       SNFILE(label, 0, run.kpar, notfound, e.names, 1);
       break;
     case TypeWord::vfile:
-      e.a.assign(at(ld), 0.0f);
+      e.a.assign(at0(ld), 0.0f);
       isf_real_vector(label, 0, run.kpar, notfound, e.a);
       break;
     case TypeWord::vafile:
@@ -94,11 +94,11 @@ std::int32_t read_entry(GistRun& run, Entry& e) {
       isf_word_vector(label, 0, run.kpar, notfound, e.words);
       break;
     case TypeWord::vifile:
-      e.ia.assign(at(ld), 0);
+      e.ia.assign(at0(ld), 0);
       isf_int_vector(label, 0, run.kpar, notfound, e.ia);
       break;
     case TypeWord::vnfile:
-      e.names.assign(at(ld), std::string(isf_name_length, ' '));
+      e.names.assign(at0(ld), std::string(isf_name_length, ' '));
       isf_name_vector(label, 0, run.kpar, notfound, e.names);
       break;
     case TypeWord::vsfile:
@@ -135,14 +135,14 @@ bool scan_scores(GistRun& run, float scale) {
   const std::int32_t objects = kpar[2];
   const std::int32_t per_chunk = n > 0 ? kpar[3] / n : 0;
   if (per_chunk < 1) proc_error("GIST: The chunk size of " + label_of(run) + " holds no whole object.");
-  std::vector<float> buffer(at(per_chunk) * at(n), 0.0f);
+  std::vector<float> buffer(at0(per_chunk) * at0(n), 0.0f);
   bool fits = true;
   for (std::int32_t object = 0; object < objects;) {
     isf_real_chunks(label, 0, kpar, notfound, buffer, 2);
     const std::int32_t q = std::min(per_chunk, objects - object);
     for (std::int32_t k = 0; k < q; ++k, ++object) {
       for (std::int32_t v = 0; v < n; ++v) {
-        const float x = buffer[at(k) * at(n) + at(v)];
+        const float x = buffer[at0(k) * at0(n) + at0(v)];
         if (!std::isfinite(x)) {
           not_punchable(run, "object " + std::to_string(object + 1) + ", value " + std::to_string(v + 1));
         }
@@ -195,14 +195,14 @@ Plan choose_cards(GistRun& run, const Entry& e) {
     }
   } else if (row.type == TypeWord::ifile) {
     for (std::int32_t i = 1; i <= run.kpar[1]; ++i) {
-      const std::int32_t count = e.counts[at(i - 1)];
+      const std::int32_t count = e.counts[at0(i - 1)];
       if (count < 1 || count > isf_list_ld) {
         proc_error("GIST: Set " + std::to_string(i) + " of " + label_of(run) + " has " + std::to_string(count) +
                    " members; a set holds 1 to 99, so it cannot be unloaded.");
       }
       bool fits = true;
       for (std::int32_t k = 0; fits && k < count; ++k) {
-        fits = punch_int_fits(e.members[at(i - 1) * isf_list_ld + at(k)]);
+        fits = punch_int_fits(e.members[at0(i - 1) * isf_list_ld + at0(k)]);
       }
       if (!fits) {
         proc_error("GIST: Set " + std::to_string(i) + " of " + label_of(run) +
@@ -246,10 +246,10 @@ void punch_ints(const GistRun& run, const Plan& plan, std::span<const std::int32
 template <class T, class Punch>
 void punch_triangle(const GistRun& run, const std::vector<T>& a, Punch punch) {
   const std::int32_t n = run.kpar[1];
-  std::vector<T> row(at(std::max(n, 1)));
+  std::vector<T> row(at0(std::max(n, 1)));
   for (std::int32_t i = 2; i <= n; ++i) {
-    for (std::int32_t j = 1; j < i; ++j) row[at(j - 1)] = a[cell(i, j)];
-    punch(std::span<const T>(row.data(), at(i - 1)), i - 1, i);
+    for (std::int32_t j = 1; j < i; ++j) row[at0(j - 1)] = a[cell(i, j)];
+    punch(std::span<const T>(row.data(), at0(i - 1)), i - 1, i);
   }
 }
 
@@ -260,13 +260,13 @@ void punch_scores(GistRun& run, const Plan& plan) {
   const std::int32_t n = run.kpar[1];
   const std::int32_t objects = run.kpar[2];
   const std::int32_t per_chunk = run.kpar[3] / n;
-  std::vector<float> buffer(at(per_chunk) * at(n), 0.0f);
+  std::vector<float> buffer(at0(per_chunk) * at0(n), 0.0f);
   for (std::int32_t object = 0; object < objects;) {
     isf_real_chunks(label, 0, run.kpar, notfound, buffer, 2);
     const std::int32_t q = std::min(per_chunk, objects - object);
     for (std::int32_t k = 0; k < q; ++k) {
       ++object;
-      punch_reals(run, plan, std::span<const float>(buffer.data() + at(k) * at(n), at(n)), n, object);
+      punch_reals(run, plan, std::span<const float>(buffer.data() + at0(k) * at0(n), at0(n)), n, object);
     }
   }
 }
@@ -278,13 +278,13 @@ void punch_name_chunks(GistRun& run) {
   const std::int32_t objects = run.kpar[2];
   const std::int32_t per_chunk = n > 0 ? run.kpar[3] / n : 0;
   if (per_chunk < 1) proc_error("GIST: The chunk size of " + label_of(run) + " holds no whole object.");
-  std::vector<std::string> buffer(at(per_chunk) * at(n), std::string(isf_name_length, ' '));
+  std::vector<std::string> buffer(at0(per_chunk) * at0(n), std::string(isf_name_length, ' '));
   for (std::int32_t object = 0; object < objects;) {
     SNFILE(label, 0, run.kpar, notfound, buffer, 2);
     const std::int32_t q = std::min(per_chunk, objects - object);
     for (std::int32_t k = 0; k < q; ++k) {
       ++object;
-      punch_char(std::span<const std::string>(buffer.data() + at(k) * at(n), at(n)), n, run.row_number, object,
+      punch_char(std::span<const std::string>(buffer.data() + at0(k) * at0(n), at0(n)), n, run.row_number, object,
                  run.monpun);
     }
   }
@@ -300,19 +300,19 @@ void punch_data(GistRun& run, const Plan& plan, const Entry& e) {
       std::vector<io::Value> counts(e.counts.begin(), e.counts.begin() + n);
       write_formatted(run.monpun, "(18I4)", counts);
       for (std::int32_t i = 1; i <= n; ++i) {
-        const std::span<const std::int32_t> list(e.members.data() + at(i - 1) * isf_list_ld, isf_list_ld);
-        punch_int(list, e.counts[at(i - 1)], code, i, run.monpun);
+        const std::span<const std::int32_t> list(e.members.data() + at0(i - 1) * isf_list_ld, isf_list_ld);
+        punch_int(list, e.counts[at0(i - 1)], code, i, run.monpun);
       }
       break;
     }
     case TypeWord::mfile:
       for (std::int32_t j = 1; j <= m; ++j) {
-        punch_reals(run, plan, std::span<const float>(e.a.data() + cell(1, j), at(n)), n, j);
+        punch_reals(run, plan, std::span<const float>(e.a.data() + cell(1, j), at0(n)), n, j);
       }
       break;
     case TypeWord::mifile:
       for (std::int32_t j = 1; j <= m; ++j) {
-        punch_ints(run, plan, std::span<const std::int32_t>(e.ia.data() + cell(1, j), at(n)), n, j);
+        punch_ints(run, plan, std::span<const std::int32_t>(e.ia.data() + cell(1, j), at0(n)), n, j);
       }
       break;
     case TypeWord::rfile:
@@ -348,7 +348,7 @@ void UNLOAD(GistRun& run) {
   if (run.kpar[0] != static_cast<std::int32_t>(row.dims.size())) proc_error("The file is stored incorrectly ISF");
   if (stock(run, 0) != 0) proc_error("Input error");
   const Plan plan = choose_cards(run, e);
-  const std::string& slot = run.slots[at(run.layout_in_use - 1)];
+  const std::string& slot = run.slots[at0(run.layout_in_use - 1)];
 
   write_formatted(run.monpun, "(A6,5X,\"1\",I4)", {row.label, plan.flag});
   if (plan.flag == 1) write_formatted(run.monpun, "(A12)", {slot});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "executive/units.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -101,12 +102,10 @@ std::int32_t scaled_field(float v, float scale) {
   return static_cast<std::int32_t>(t);
 }
 
-std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
-
 // texts(1..n) blank-padded or cut to `width`, so that they stand left-aligned in their field.
 std::vector<std::string> padded(std::span<const std::string> texts, std::int32_t n, std::size_t width) {
   std::vector<std::string> out;
-  for (std::int32_t i = 0; i < n; ++i) out.push_back(io::pad(texts[at(i)], width));
+  for (std::int32_t i = 0; i < n; ++i) out.push_back(io::pad(texts[at0(i)], width));
   return out;
 }
 
@@ -118,34 +117,34 @@ bool punch_int_fits(std::int32_t v) { return v >= -999 && v <= 9999; }
 
 void punch_real(std::span<const float> x, std::int32_t n, float scale, std::int32_t code,
                 std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= x.size());
-  punch_cards(real_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(scaled_field(x[at(i)], scale)); });
+  assert(n <= 0 || at0(n) <= x.size());
+  punch_cards(real_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(scaled_field(x[at0(i)], scale)); });
 }
 
 void punch_names(std::span<const std::string> w, std::int32_t n, std::int32_t code,
                  std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= w.size());
+  assert(n <= 0 || at0(n) <= w.size());
   const std::vector<std::string> words = padded(w, n, 6);
-  punch_cards(word_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(words[at(i)]); });
+  punch_cards(word_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(words[at0(i)]); });
 }
 
 void punch_int(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
                std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= iv.size());
-  punch_cards(int_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at(i)]); });
+  assert(n <= 0 || at0(n) <= iv.size());
+  punch_cards(int_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at0(i)]); });
 }
 
 void punch_int8(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
                 std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= iv.size());
-  punch_cards(int8_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at(i)]); });
+  assert(n <= 0 || at0(n) <= iv.size());
+  punch_cards(int8_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at0(i)]); });
 }
 
 void punch_char(std::span<const std::string> names, std::int32_t n, std::int32_t code,
                 std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= names.size());
+  assert(n <= 0 || at0(n) <= names.size());
   const std::vector<std::string> cut = padded(names, n, 20);
-  punch_cards(name_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(cut[at(i)]); });
+  punch_cards(name_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(cut[at0(i)]); });
 }
 
 void punch_text(std::string_view text, std::int32_t unit) {
@@ -154,14 +153,14 @@ void punch_text(std::string_view text, std::int32_t unit) {
 
 void punch_real_exact(std::span<const float> x, std::int32_t n, std::int32_t code,
                       std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= x.size());
-  punch_cards(exact_real_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(x[at(i)]); });
+  assert(n <= 0 || at0(n) <= x.size());
+  punch_cards(exact_real_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(x[at0(i)]); });
 }
 
 void punch_int_wide(std::span<const std::int32_t> iv, std::int32_t n, std::int32_t code,
                     std::int32_t item, std::int32_t unit) {
-  assert(n <= 0 || at(n) <= iv.size());
-  punch_cards(wide_int_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at(i)]); });
+  assert(n <= 0 || at0(n) <= iv.size());
+  punch_cards(wide_int_cards, n, code, item, unit, [&](std::int32_t i) { return io::Value(iv[at0(i)]); });
 }
 
 }  // namespace korvex

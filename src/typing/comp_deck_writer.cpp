@@ -44,7 +44,7 @@ void read_coefficients(group_solution& g) {
   std::int32_t notfound = 0;
   isf_idfile(0, notfound, g.title);
   isf_not_found("IDFILE", notfound);
-  g.rfact.assign(at(ld) * at(max_dims), 0.0f);
+  g.rfact.assign(at0(ld) * at0(max_dims), 0.0f);
   Kpar kpar{};
   isf_real_matrix("RFACT1", 0, kpar, notfound, g.rfact);
   isf_not_found("RFACT1", notfound);
@@ -67,7 +67,7 @@ void read_coefficients(group_solution& g) {
 
 // VNAMS1 (its active part after a selection), or V001, V002, ... when it is absent.
 void read_names(group_solution& g) {
-  g.names.assign(at(max_variables), std::string(name_length, ' '));
+  g.names.assign(at0(max_variables), std::string(name_length, ' '));
   Kpar kpar{};
   std::int32_t notfound = 0;
   isf_name_vector("VNAMS1", 0, kpar, notfound, g.names);
@@ -83,8 +83,8 @@ void read_names(group_solution& g) {
 // (another number of lists, a count outside 1..99, a definer 0 or beyond NVAR). Definers
 // become their absolute values. A present but unfit entry gets the warning on MONOUT.
 void read_definers(group_solution& g, std::int32_t monout) {
-  g.counts.assign(at(max_dims), 0);
-  g.lists.assign(at(max_definers) * at(max_dims), 0);
+  g.counts.assign(at0(max_dims), 0);
+  g.lists.assign(at0(max_definers) * at0(max_dims), 0);
   Kpar kpar{};
   std::int32_t notfound = 0;
   isf_int_table("REFLX1", 0, kpar, notfound, g.counts, g.lists);
@@ -93,13 +93,13 @@ void read_definers(group_solution& g, std::int32_t monout) {
   const std::int32_t nlists = kpar[1];
   if (nlists != g.nfac) g.reflx_flag = 1;
   for (std::int32_t j = 1; j <= nlists && j <= max_dims; ++j) {
-    const std::int32_t count = g.counts[at(j - 1)];
+    const std::int32_t count = g.counts[at0(j - 1)];
     if (count < 1 || count > max_definers) {
       g.reflx_flag = 1;
       continue;
     }
     for (std::int32_t k = 1; k <= count; ++k) {
-      std::int32_t& d = g.lists[at(j - 1) * at(max_definers) + at(k - 1)];
+      std::int32_t& d = g.lists[at0(j - 1) * at0(max_definers) + at0(k - 1)];
       d = std::abs(d);
       if (d == 0 || d > g.nvar) g.reflx_flag = 1;
     }
@@ -122,8 +122,8 @@ void punch_deck(const group_solution& g, std::int32_t monpun) {
   if (g.reflx_flag != 0) return;
   PUNCHI(g.counts, g.nfac, 1000.0f, 9, 0, 2, monpun);
   for (std::int32_t j = 1; j <= g.nfac; ++j) {
-    PUNCHI(std::span<const std::int32_t>(g.lists).subspan(at(j - 1) * at(max_definers)),
-           g.counts[at(j - 1)], 1000.0f, 9, j, 2, monpun);
+    PUNCHI(std::span<const std::int32_t>(g.lists).subspan(at0(j - 1) * at0(max_definers)),
+           g.counts[at0(j - 1)], 1000.0f, 9, j, 2, monpun);
   }
 }
 

@@ -99,19 +99,19 @@ void reset_state() {
   comp2_state& s = g_state;
   const std::string blank_name(name_length, ' ');
   s.title.assign(12, std::string(6, ' '));
-  s.a.assign(at(ld) * at(max_dims), 0.0f);
-  s.dim_names.assign(at(max_dims), blank_name);
-  s.ref_names.assign(at(max_variables), blank_name);
-  s.group_names.assign(at(max_variables), blank_name);
-  s.sel_var_names.assign(at(max_dims), blank_name);
-  s.sel_dim_names.assign(at(max_dims), blank_name);
-  s.var_list.assign(at(max_dims), blank_name);
-  s.dim_list.assign(at(max_dims), blank_name);
-  s.def_count.assign(at(max_dims), 0);
-  s.def_list.assign(at(max_definers) * at(max_dims), 0);
-  s.dim_origin.assign(at(max_dims), 0);
-  s.index_vec.assign(at(max_dims), 0);
-  s.mark.assign(at(max_dims), 0);
+  s.a.assign(at0(ld) * at0(max_dims), 0.0f);
+  s.dim_names.assign(at0(max_dims), blank_name);
+  s.ref_names.assign(at0(max_variables), blank_name);
+  s.group_names.assign(at0(max_variables), blank_name);
+  s.sel_var_names.assign(at0(max_dims), blank_name);
+  s.sel_dim_names.assign(at0(max_dims), blank_name);
+  s.var_list.assign(at0(max_dims), blank_name);
+  s.dim_list.assign(at0(max_dims), blank_name);
+  s.def_count.assign(at0(max_dims), 0);
+  s.def_list.assign(at0(max_definers) * at0(max_dims), 0);
+  s.dim_origin.assign(at0(max_dims), 0);
+  s.index_vec.assign(at0(max_dims), 0);
+  s.mark.assign(at0(max_dims), 0);
 }
 
 void read_cards(std::string_view layout, std::span<const io::Target> targets, std::string_view what) {

@@ -56,7 +56,7 @@ void DIMNAM(comp2_state& s) {
     std::string name = io::pad("G00D00", name_length);
     name.replace(1, 2, int_to_text(s.group, 2));
     name.replace(4, 2, int_to_text(d, 2));
-    s.dim_names[at(s.first_column + d - 2)] = name;
+    s.dim_names[at0(s.first_column + d - 2)] = name;
   }
 }
 
@@ -77,14 +77,14 @@ void C2VNAM(comp2_state& s) {
   layout.replace(1, 2, int_to_text(3, 2));
   layout.replace(4, 2, int_to_text(static_cast<std::int32_t>(name_length), 2));
   std::vector<io::Target> targets;
-  for (std::int32_t i = 1; i <= s.nvar; ++i) targets.emplace_back(&s.group_names[at(i - 1)], name_length);
+  for (std::int32_t i = 1; i <= s.nvar; ++i) targets.emplace_back(&s.group_names[at0(i - 1)], name_length);
   read_cards(layout, targets, "THE VARIABLE NAMES OF " + group_text(s.group));
   if (s.group == 1) {
-    for (std::int32_t i = 1; i <= s.nvar; ++i) s.ref_names[at(i - 1)] = s.group_names[at(i - 1)];
+    for (std::int32_t i = 1; i <= s.nvar; ++i) s.ref_names[at0(i - 1)] = s.group_names[at0(i - 1)];
     return;
   }
   for (std::int32_t i = 1; i <= s.nvar; ++i) {
-    if (s.group_names[at(i - 1)] != s.ref_names[at(i - 1)]) {
+    if (s.group_names[at0(i - 1)] != s.ref_names[at0(i - 1)]) {
       proc_error("VARIABLE NAMES ARE NOT CONSISTENT AMONG TWO OR MORE GROUPS");
     }
   }
@@ -99,19 +99,19 @@ void C2CLUS(comp2_state& s) {
     return;
   }
   std::vector<io::Target> targets;
-  for (std::int32_t d = 1; d <= s.ndim; ++d) targets.emplace_back(&s.def_count[at(s.first_column + d - 2)]);
+  for (std::int32_t d = 1; d <= s.ndim; ++d) targets.emplace_back(&s.def_count[at0(s.first_column + d - 2)]);
   read_cards("( BZ,18I4)", targets, "THE DEFINER COUNTS OF " + group_text(s.group));
   for (std::int32_t d = 1; d <= s.ndim; ++d) {
     const std::int32_t col = s.first_column + d - 1;
-    const std::int32_t count = s.def_count[at(col - 1)];
+    const std::int32_t count = s.def_count[at0(col - 1)];
     if (count < 1 || count > max_definers) proc_error("LENGTH OF A CLUST1 VECTOR IS OUT OF BOUNDS");
-    const std::size_t base = at(col - 1) * at(max_definers);
+    const std::size_t base = at0(col - 1) * at0(max_definers);
     targets.clear();
-    for (std::int32_t k = 1; k <= count; ++k) targets.emplace_back(&s.def_list[base + at(k - 1)]);
+    for (std::int32_t k = 1; k <= count; ++k) targets.emplace_back(&s.def_list[base + at0(k - 1)]);
     read_cards("( BZ,18I4)", targets,
                "THE DEFINERS OF DIMENSION " + std::to_string(d) + " OF " + group_text(s.group));
     for (std::int32_t k = 1; k <= count; ++k) {
-      const std::int32_t v = s.def_list[base + at(k - 1)];
+      const std::int32_t v = s.def_list[base + at0(k - 1)];
       if (v < 1 || v > s.nvar) proc_error("VALUE OF A CLUSTER DEFINER IS OUT OF BOUNDS");
     }
   }
@@ -145,7 +145,7 @@ void C2GRPS() {
     C2VNAM(s);
     PAGER(-4, s.page, s.lines, s.monout);
     pr_matrix(std::span<const float>(s.a).subspan(cell(1, s.first_column)), s.ref_names,
-              std::span<const std::string>(s.dim_names).subspan(at(s.first_column - 1)), s.nvar, s.ndim,
+              std::span<const std::string>(s.dim_names).subspan(at0(s.first_column - 1)), s.nvar, s.ndim,
               ld, 1, 4, "FACTOR COEFFICIENTS FROM THIS GROUP", s.page, s.lines, s.monout);
     C2CLUS(s);
   }

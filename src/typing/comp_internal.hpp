@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "executive/vecmat.hpp"
 #include "io/layout.hpp"
 
 namespace korvex::comp {
@@ -19,7 +20,6 @@ inline constexpr std::int32_t max_group_dims = 50;  // dimensions of one group
 inline constexpr std::int32_t max_dims = 999;       // dimensions of all groups together
 inline constexpr std::int32_t max_definers = 99;    // definers of one dimension
 
-inline std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 // Element (i, j), both 1-based, of a column-major matrix with 999 rows.
 inline std::size_t cell(std::int32_t i, std::int32_t j) {
   return static_cast<std::size_t>(j - 1) * ld + static_cast<std::size_t>(i - 1);

@@ -24,24 +24,24 @@ namespace {
 void C2KEYV(comp2_state& s, bool renumber) {
   std::fill(s.mark.begin(), s.mark.end(), 0);
   for (std::int32_t col = 1; col <= s.total_dims; ++col) {
-    const std::size_t base = at(col - 1) * at(max_definers);
-    for (std::int32_t k = 1; k <= s.def_count[at(col - 1)]; ++k) s.mark[at(s.def_list[base + at(k - 1)] - 1)] = 1;
+    const std::size_t base = at0(col - 1) * at0(max_definers);
+    for (std::int32_t k = 1; k <= s.def_count[at0(col - 1)]; ++k) s.mark[at0(s.def_list[base + at0(k - 1)] - 1)] = 1;
   }
   s.nsel_vars = 0;
   for (std::int32_t i = 1; i <= s.nvar; ++i) {
-    if (s.mark[at(i - 1)] == 0) continue;
+    if (s.mark[at0(i - 1)] == 0) continue;
     ++s.nsel_vars;
-    s.index_vec[at(s.nsel_vars - 1)] = i;
-    s.sel_var_names[at(s.nsel_vars - 1)] = s.ref_names[at(i - 1)];
-    s.mark[at(i - 1)] = s.nsel_vars;  // the variable's new row
+    s.index_vec[at0(s.nsel_vars - 1)] = i;
+    s.sel_var_names[at0(s.nsel_vars - 1)] = s.ref_names[at0(i - 1)];
+    s.mark[at0(i - 1)] = s.nsel_vars;  // the variable's new row
   }
   C2PICK(s.a, ld, s.nsel_vars, s.total_dims, s.index_vec, 0);
   if (!renumber) return;
   for (std::int32_t col = 1; col <= s.total_dims; ++col) {
-    const std::size_t base = at(col - 1) * at(max_definers);
-    for (std::int32_t k = 1; k <= s.def_count[at(col - 1)]; ++k) {
-      std::int32_t& d = s.def_list[base + at(k - 1)];
-      d = s.mark[at(d - 1)];
+    const std::size_t base = at0(col - 1) * at0(max_definers);
+    for (std::int32_t k = 1; k <= s.def_count[at0(col - 1)]; ++k) {
+      std::int32_t& d = s.def_list[base + at0(k - 1)];
+      d = s.mark[at0(d - 1)];
     }
   }
 }
@@ -51,7 +51,7 @@ void C2KEYV(comp2_state& s, bool renumber) {
 bool match_list(comp2_state& s, std::span<const std::string> names,
                 std::span<const std::string> list, std::int32_t n, std::int32_t count,
                 std::string_view summary) {
-  std::vector<std::int32_t> usage(at(max_dims), 0);
+  std::vector<std::int32_t> usage(at0(max_dims), 0);
   std::int32_t errors = 0;
   C2NSEL(names, list, n, count, usage, s.index_vec, errors, s.page, s.lines, s.monout);
   if (errors == 0) return true;
@@ -64,7 +64,7 @@ bool match_list(comp2_state& s, std::span<const std::string> names,
 bool select_rows(comp2_state& s) {
   if (s.varsel == 0) {
     s.nsel_vars = s.nvar;
-    for (std::int32_t i = 1; i <= s.nvar; ++i) s.sel_var_names[at(i - 1)] = s.ref_names[at(i - 1)];
+    for (std::int32_t i = 1; i <= s.nvar; ++i) s.sel_var_names[at0(i - 1)] = s.ref_names[at0(i - 1)];
     return true;
   }
   if (s.varsel == 1) {
@@ -74,7 +74,7 @@ bool select_rows(comp2_state& s) {
     }
     s.nsel_vars = s.var_list_count;
     for (std::int32_t k = 1; k <= s.nsel_vars; ++k) {
-      s.sel_var_names[at(k - 1)] = s.ref_names[at(s.index_vec[at(k - 1)] - 1)];
+      s.sel_var_names[at0(k - 1)] = s.ref_names[at0(s.index_vec[at0(k - 1)] - 1)];
     }
     C2PICK(s.a, ld, s.nsel_vars, s.total_dims, s.index_vec, 0);
     return true;
@@ -89,8 +89,8 @@ bool select_columns(comp2_state& s, bool rows_ok) {
   if (s.dimsel == 0) {
     s.nsel_dims = s.total_dims;
     for (std::int32_t j = 1; j <= s.total_dims; ++j) {
-      s.sel_dim_names[at(j - 1)] = s.dim_names[at(j - 1)];
-      s.dim_origin[at(j - 1)] = j;
+      s.sel_dim_names[at0(j - 1)] = s.dim_names[at0(j - 1)];
+      s.dim_origin[at0(j - 1)] = j;
     }
     return true;
   }
@@ -100,9 +100,9 @@ bool select_columns(comp2_state& s, bool rows_ok) {
   }
   s.nsel_dims = s.dim_list_count;
   for (std::int32_t k = 1; k <= s.nsel_dims; ++k) {
-    const std::int32_t col = s.index_vec[at(k - 1)];
-    s.sel_dim_names[at(k - 1)] = s.dim_names[at(col - 1)];
-    s.dim_origin[at(k - 1)] = col;
+    const std::int32_t col = s.index_vec[at0(k - 1)];
+    s.sel_dim_names[at0(k - 1)] = s.dim_names[at0(col - 1)];
+    s.dim_origin[at0(k - 1)] = col;
   }
   if (rows_ok) C2PICK(s.a, ld, s.nsel_vars, s.nsel_dims, s.index_vec, 1);
   return true;
@@ -115,9 +115,9 @@ void C2NSEL(std::span<const std::string> names, std::span<const std::string> nam
             std::span<std::int32_t> index, std::int32_t& errors, std::int32_t& page,
             std::int32_t& lines, std::int32_t unit) {
   errors = 0;
-  for (std::int32_t i = 1; i <= n; ++i) usage[at(i - 1)] = 0;
+  for (std::int32_t i = 1; i <= n; ++i) usage[at0(i - 1)] = 0;
   for (std::int32_t e = 1; e <= nsel; ++e) {
-    const std::string& key = names_sel[at(e - 1)];
+    const std::string& key = names_sel[at0(e - 1)];
     const std::int32_t pos = find_name(names, n, key);
     if (pos > n || n < 1) {
       PAGER(2, page, lines, unit);
@@ -127,13 +127,13 @@ void C2NSEL(std::span<const std::string> names, std::span<const std::string> nam
       ++errors;
       continue;
     }
-    index[at(e - 1)] = pos;
-    ++usage[at(pos - 1)];
+    index[at0(e - 1)] = pos;
+    ++usage[at0(pos - 1)];
   }
   for (std::int32_t i = 1; i <= n; ++i) {
-    if (usage[at(i - 1)] <= 1) continue;
+    if (usage[at0(i - 1)] <= 1) continue;
     PAGER(2, page, lines, unit);
-    write_formatted(unit, "('0THE SELECTION NAMES \"',A20,'\" IS USED MORE THAN ONCE..')", {names[at(i - 1)]});
+    write_formatted(unit, "('0THE SELECTION NAMES \"',A20,'\" IS USED MORE THAN ONCE..')", {names[at0(i - 1)]});
     ++errors;
   }
 }
@@ -141,20 +141,20 @@ void C2NSEL(std::span<const std::string> names, std::span<const std::string> nam
 void C2PICK(std::span<float> a, std::int32_t ld_a, std::int32_t nrows, std::int32_t ncols,
             std::span<const std::int32_t> index, std::int32_t mode) {
   auto el = [&](std::int32_t i, std::int32_t j) -> float& {
-    return a[static_cast<std::size_t>(j - 1) * at(ld_a) + at(i - 1)];
+    return a[static_cast<std::size_t>(j - 1) * at0(ld_a) + at0(i - 1)];
   };
   if (mode == 0) {
-    std::vector<float> work(at(std::max(nrows, 0)));
+    std::vector<float> work(at0(std::max(nrows, 0)));
     for (std::int32_t j = 1; j <= ncols; ++j) {
-      for (std::int32_t k = 1; k <= nrows; ++k) work[at(k - 1)] = el(index[at(k - 1)], j);
-      for (std::int32_t k = 1; k <= nrows; ++k) el(k, j) = work[at(k - 1)];
+      for (std::int32_t k = 1; k <= nrows; ++k) work[at0(k - 1)] = el(index[at0(k - 1)], j);
+      for (std::int32_t k = 1; k <= nrows; ++k) el(k, j) = work[at0(k - 1)];
     }
     return;
   }
-  std::vector<float> work(at(std::max(ncols, 0)));
+  std::vector<float> work(at0(std::max(ncols, 0)));
   for (std::int32_t i = 1; i <= nrows; ++i) {
-    for (std::int32_t k = 1; k <= ncols; ++k) work[at(k - 1)] = el(i, index[at(k - 1)]);
-    for (std::int32_t k = 1; k <= ncols; ++k) el(i, k) = work[at(k - 1)];
+    for (std::int32_t k = 1; k <= ncols; ++k) work[at0(k - 1)] = el(i, index[at0(k - 1)]);
+    for (std::int32_t k = 1; k <= ncols; ++k) el(i, k) = work[at0(k - 1)];
   }
 }
 

@@ -25,7 +25,7 @@ namespace {
 float undefined_index(comp2_state& s, std::int32_t j, std::int32_t k) {
   PAGER(1, s.page, s.lines, s.monout);
   write_formatted(s.monout, "(' THE INDEX OF ',A,' AND ',A,' HAS A ZERO DENOMINATOR; IT IS SET TO ',I1,'.')",
-                  {io::trim_right(s.sel_dim_names[at(j - 1)]), io::trim_right(s.sel_dim_names[at(k - 1)]),
+                  {io::trim_right(s.sel_dim_names[at0(j - 1)]), io::trim_right(s.sel_dim_names[at0(k - 1)]),
                    j == k ? 1 : 0});
   return j == k ? 1.0f : 0.0f;
 }
@@ -42,7 +42,7 @@ float cosine_index(float ab, float p) {
 // Roads 1 and 2: every pair over all nv selected variables; the correlation on centred
 // columns. The indices land in the lower triangle.
 void over_all_variables(comp2_state& s, std::int32_t nv, std::int32_t nd) {
-  std::vector<float> diag(at(nd), 0.0f);
+  std::vector<float> diag(at0(nd), 0.0f);
   if (s.index == 2) {
     for (std::int32_t j = 1; j <= nd; ++j) {
       float sum = 0.0f;
@@ -54,7 +54,7 @@ void over_all_variables(comp2_state& s, std::int32_t nv, std::int32_t nd) {
   C2XPRD(s.a, nv, nd, ld, diag);
   for (std::int32_t j = 1; j <= nd; ++j) {
     for (std::int32_t k = j; k <= nd; ++k) {
-      const float ab = diag[at(j - 1)] * diag[at(k - 1)];
+      const float ab = diag[at0(j - 1)] * diag[at0(k - 1)];
       const float p = s.a[cell(k, j)];
       float v = 0.0f;
       if (s.index == 0) {
@@ -75,16 +75,16 @@ void over_all_variables(comp2_state& s, std::int32_t nv, std::int32_t nd) {
 // Road 3: each pair over the union of its two definer lists (j's definers first), the lists
 // already renumbered to the selected rows.
 void over_definers(comp2_state& s, std::int32_t nd) {
-  std::vector<float> work(at(nd), 0.0f);
+  std::vector<float> work(at0(nd), 0.0f);
   std::vector<std::int32_t> u;
   for (std::int32_t j = 1; j <= nd; ++j) {
-    const std::int32_t oj = s.dim_origin[at(j - 1)];
-    const std::int32_t* dj = &s.def_list[at(oj - 1) * at(max_definers)];
-    const std::int32_t nj = s.def_count[at(oj - 1)];
+    const std::int32_t oj = s.dim_origin[at0(j - 1)];
+    const std::int32_t* dj = &s.def_list[at0(oj - 1) * at0(max_definers)];
+    const std::int32_t nj = s.def_count[at0(oj - 1)];
     for (std::int32_t k = j; k <= nd; ++k) {
-      const std::int32_t ok = s.dim_origin[at(k - 1)];
-      const std::int32_t* dk = &s.def_list[at(ok - 1) * at(max_definers)];
-      const std::int32_t nk = s.def_count[at(ok - 1)];
+      const std::int32_t ok = s.dim_origin[at0(k - 1)];
+      const std::int32_t* dk = &s.def_list[at0(ok - 1) * at0(max_definers)];
+      const std::int32_t nk = s.def_count[at0(ok - 1)];
       u.assign(dj, dj + nj);
       for (std::int32_t m = 0; m < nk; ++m) {
         if (find_int(u, static_cast<std::int32_t>(u.size()), dk[m]) > static_cast<std::int32_t>(u.size())) {
@@ -114,9 +114,9 @@ void over_definers(comp2_state& s, std::int32_t nd) {
         const float root = safe_sqrt((a2 / n - mj * mj) * (b2 / n - mk * mk));
         v = root > 0.0f ? (p / n - mk * mj) / root : undefined_index(s, j, k);
       }
-      work[at(k - 1)] = v;
+      work[at0(k - 1)] = v;
     }
-    for (std::int32_t k = j; k <= nd; ++k) s.a[cell(k, j)] = work[at(k - 1)];
+    for (std::int32_t k = j; k <= nd; ++k) s.a[cell(k, j)] = work[at0(k - 1)];
   }
 }
 
@@ -125,17 +125,17 @@ void over_definers(comp2_state& s, std::int32_t nd) {
 void C2XPRD(std::span<float> a, std::int32_t nr, std::int32_t nc, std::int32_t ld_a,
             std::span<float> diag) {
   auto el = [&](std::int32_t i, std::int32_t j) -> float& {
-    return a[static_cast<std::size_t>(j - 1) * at(ld_a) + at(i - 1)];
+    return a[static_cast<std::size_t>(j - 1) * at0(ld_a) + at0(i - 1)];
   };
-  std::vector<float> work(at(std::max(nc, 0)));
+  std::vector<float> work(at0(std::max(nc, 0)));
   for (std::int32_t j = 1; j <= nc; ++j) {
     for (std::int32_t k = j; k <= nc; ++k) {
       float sum = 0.0f;
       for (std::int32_t i = 1; i <= nr; ++i) sum += el(i, k) * el(i, j);
-      work[at(k - 1)] = sum;
+      work[at0(k - 1)] = sum;
     }
-    diag[at(j - 1)] = work[at(j - 1)];
-    for (std::int32_t k = j; k <= nc; ++k) el(k, j) = work[at(k - 1)];
+    diag[at0(j - 1)] = work[at0(j - 1)];
+    for (std::int32_t k = j; k <= nc; ++k) el(k, j) = work[at0(k - 1)];
   }
 }
 
@@ -152,8 +152,8 @@ void C2SIMI() {
   for (std::int32_t j = 1; j <= nd; ++j) {
     for (std::int32_t k = j; k <= nd; ++k) {
       if (std::isfinite(s.a[cell(k, j)])) continue;
-      proc_error("INDEX OF " + std::string(io::trim_right(s.sel_dim_names[at(j - 1)])) + " AND " +
-                 std::string(io::trim_right(s.sel_dim_names[at(k - 1)])) +
+      proc_error("INDEX OF " + std::string(io::trim_right(s.sel_dim_names[at0(j - 1)])) + " AND " +
+                 std::string(io::trim_right(s.sel_dim_names[at0(k - 1)])) +
                  " IS NOT A FINITE NUMBER: COEFFICIENTS TOO LARGE");
     }
   }
