@@ -52,6 +52,24 @@ void check_weighted_deviations() {
   }
 }
 
+// A composite needs a variance that is positive beyond the rounding of its terms (see
+// negligible_spread); the message names the cause.
+void check_variance(std::int32_t k, float total, float size) {
+  const facs_state& s = state();
+  const char* cause = nullptr;
+  if (!std::isfinite(total) || !std::isfinite(size))
+    cause = " (ITS WEIGHTS OR THE CORRELATION MATRIX HOLD A VALUE THAT IS NOT A FINITE NUMBER).";
+  else if (!(size > 0.0f))
+    cause = " (NO WEIGHTS).";
+  else if (std::fabs(total) <= negligible_spread * size)
+    cause = ": IT DOES NOT VARY OVER THE SUBJECTS (ITS WEIGHTED VARIABLES CANCEL ONE ANOTHER).";
+  else if (!(total > 0.0f))
+    cause = " (A CORRELATION MATRIX THAT IS NOT POSITIVE SEMIDEFINITE).";
+  if (cause == nullptr) return;
+  proc_error(io::format_line("('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE',A)",
+                             {k, trimmed(s.cname[at(k)]), cause}));
+}
+
 void TRANS() {
   facs_state& s = state();
   read_correlations();
@@ -62,21 +80,23 @@ void TRANS() {
   for (std::int32_t k = 1; k <= s.nf; ++k) {
     // Terms of a zero weight are skipped: an unused variable never spoils a composite.
     float total = 0.0f;
+    float size = 0.0f;  // sum of |W(k, j) R(b, j) W(k, b)|, the size of the terms of total
     for (std::int32_t j = 1; j <= s.nv; ++j) {
       const float wj = s.w[ix(k, j, max_comp)];
       if (wj == 0.0f) continue;
       float v = 0.0f;
+      float vsize = 0.0f;
       for (std::int32_t b = 1; b <= s.nv; ++b) {
         const float wb = s.w[ix(k, b, max_comp)];
-        if (wb != 0.0f) v += r[ix(b, j, max_vars)] * wb;
+        if (wb == 0.0f) continue;
+        const float term = r[ix(b, j, max_vars)] * wb;
+        v += term;
+        vsize += std::fabs(term);
       }
       total += v * wj;
+      size += vsize * std::fabs(wj);
     }
-    if (!(total > 0.0f) || !std::isfinite(total))
-      proc_error(io::format_line(
-          "('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE ',"
-          "'(NO WEIGHTS, OR A CORRELATION MATRIX THAT IS NOT POSITIVE SEMIDEFINITE).')",
-          {k, trimmed(s.cname[at(k)])}));
+    check_variance(k, total, size);
     csd[at(k)] = std::sqrt(total);
   }
   for (std::int32_t k = 1; k <= s.nf; ++k)

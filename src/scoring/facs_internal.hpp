@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,6 +20,20 @@ inline constexpr std::int32_t max_vars = 999;   // NV limit, leading dimension o
 inline constexpr std::int32_t max_comp = 50;    // NF limit, leading dimension of W and BASIS
 inline constexpr std::int32_t max_defs = 99;    // definers per cluster
 inline constexpr std::int32_t block_size = 50;  // subjects per block of the score pages
+
+// A composite counts as not varying over the subjects when its spread is below this fraction
+// of the size of the weighted terms it is summed from. Every value here is single precision:
+// the stored data, the means, the correlations and each product and sum carry a relative
+// rounding of half an epsilon, so a composite whose terms cancel (A plus 10 - A) is left with
+// a few epsilon times the size of its terms, and that is all its "spread" is. Sixteen epsilon
+// (about 1.9e-6) stays clear of that rounding also for sums over many definers, while any
+// composite that really varies lies many orders above it; the test is relative, so data of any
+// scale (values of 1e-4 as well as 1e4) are judged alike. The missing-data pass compares the
+// spread of the composites over the scored subjects with the mean over those subjects of
+// sum |w_j| (|x_j| + |mean_j|) (the raw terms, whose own rounding limits how constant a
+// composite can be); the complete-data pass, which sees only the correlations, compares the
+// variance w'Rw with the size sum |w_j w_b r_jb| of its terms.
+inline constexpr float negligible_spread = 16.0f * std::numeric_limits<float>::epsilon();
 
 // Element (i, j) of a column-major matrix with leading dimension ld.
 inline std::size_t ix(std::int32_t i, std::int32_t j, std::int32_t ld) {
@@ -153,8 +168,11 @@ void score_strip_head(std::string_view title, std::int32_t lo, std::int32_t hi,
 // present definers of list (weights W(k, j) already divided by the deviations), each
 // missing one counted at their mean. True with c = the present count when enough definers
 // are present (at least one, and at least PMIN of them); false with y = 0, c = -present.
+// When size is given and the composite exists, *size receives the size of its terms: the sum
+// over the present definers of |W(k, j)| (|x_j| + |XMEAN(j)|), scaled up like y for the
+// missing ones.
 bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
-                        std::int32_t k, float& y, std::int32_t& c);
+                        std::int32_t k, float& y, std::int32_t& c, float* size = nullptr);
 // The definer lists of every composite (variables with a non-zero weight).
 std::vector<std::vector<std::int32_t>> definer_lists();
 

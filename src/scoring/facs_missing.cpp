@@ -84,6 +84,7 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
   m.nval.assign(static_cast<std::size_t>(s.nf), 0);
   std::vector<double> sum(static_cast<std::size_t>(s.nf), 0.0);
   std::vector<double> sumsq(static_cast<std::size_t>(s.nf), 0.0);
+  std::vector<double> size(static_cast<std::size_t>(s.nf), 0.0);  // of the terms, over subjects
   io::SequentialFile& sc1 = sequential_file(s.mtsc1);
   dsf::subject_reader reader(s.mtdst, s.nv);
   std::vector<float> x(static_cast<std::size_t>(s.nv), 0.0f);
@@ -97,9 +98,11 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
     for (std::int32_t k = 1; k <= s.nf; ++k) {
       float y = 0.0f;
       std::int32_t c = 0;
-      if (replaced_composite(x, lists[at(k)], k, y, c)) {
+      float terms = 0.0f;
+      if (replaced_composite(x, lists[at(k)], k, y, c, &terms)) {
         sum[at(k)] += y;
         sumsq[at(k)] += static_cast<double>(y) * y;
+        size[at(k)] += terms;
         ++m.nval[at(k)];
       }
       rec.f32(y).i32(c);
@@ -118,6 +121,9 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
     m.zmean[at(k)] = static_cast<float>(sum[at(k)] / n);
     const double rad = std::max(0.0, n * sumsq[at(k)] - sum[at(k)] * sum[at(k)]);
     m.zsd[at(k)] = static_cast<float>(std::sqrt(rad) / n);
+    // A spread that rounding alone explains counts as none (see negligible_spread).
+    const double terms = size[at(k)] / n;
+    if (!(m.zsd[at(k)] > negligible_spread * terms)) m.zsd[at(k)] = 0.0f;
     m.scorable[at(k)] = m.zsd[at(k)] > 0.0f;
   }
   std::vector<float> table(static_cast<std::size_t>(max_comp) * 3, 0.0f);
@@ -271,9 +277,10 @@ void RSTND3(const moments& m, pairs& p) {
 }  // namespace
 
 bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
-                        std::int32_t k, float& y, std::int32_t& c) {
+                        std::int32_t k, float& y, std::int32_t& c, float* size) {
   const facs_state& s = state();
   float a = 0.0f;
+  float terms = 0.0f;
   std::int32_t missing = 0;
   // A missing value adds +0, which leaves the sum as skipping it would (a sum begun at +0
   // is never -0); without a branch, values missing at random cost no mispredictions.
@@ -281,8 +288,10 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
     const float xj = x[at(j)];
     const bool absent = isnan(xj);
     missing += absent ? 1 : 0;
-    const float term = (xj - s.xmean[at(j)]) * s.w[ix(k, j, max_comp)];
+    const float wkj = s.w[ix(k, j, max_comp)];
+    const float term = (xj - s.xmean[at(j)]) * wkj;
     a += absent ? 0.0f : term;
+    terms += absent ? 0.0f : std::fabs(wkj) * (std::fabs(xj) + std::fabs(s.xmean[at(j)]));
   }
   const std::int32_t ndef = static_cast<std::int32_t>(list.size());
   const std::int32_t present = ndef - missing;
@@ -290,6 +299,7 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
   if (p > 0.0f && p >= static_cast<float>(ndef) * s.pmin) {
     y = (a / p) * static_cast<float>(missing) + a;
     c = present;
+    if (size != nullptr) *size = terms / p * static_cast<float>(ndef);
     return true;
   }
   y = 0.0f;

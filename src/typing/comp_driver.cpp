@@ -2,7 +2,6 @@
 // the title and option cards with the description page, and the analyst's name lists. The
 // group decks, the selection and the similarities follow in comp_groups, comp_select and
 // comp_similarity.
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +47,6 @@ void check_option(std::string_view field, std::string_view columns, std::int32_t
   if (value >= lo && value <= hi) return;
   std::string allowed = hi > lo ? std::to_string(lo) + " TO " + std::to_string(hi)
                                 : std::to_string(lo);
-  if (hi == std::numeric_limits<std::int32_t>::max()) allowed = std::to_string(lo) + " OR MORE";
   proc_error("COMP2 OPTION CARD: " + std::string(field) + " (COLUMNS " + std::string(columns) +
              ") IS " + std::to_string(value) + "; IT MUST BE " + allowed + ".");
 }
@@ -143,7 +141,9 @@ void C2PARM() {
   field_int(fields[1], s.varsel, 3);
   field_int(fields[2], s.dimsel, 0);
   field_int(fields[3], s.index, 0);
-  check_option("NGROUPS", "1-4", s.ngroups, 1, std::numeric_limits<std::int32_t>::max());
+  // A hundredth group would have no name of its own among the dimension names (G01D01 ...)
+  // and no number in its listing head, so it is refused before any deck is read.
+  check_option("NGROUPS", "1-4", s.ngroups, 1, max_groups);
   check_option("VARSEL", "5-8", s.varsel, 0, 3);
   check_option("DIMSEL", "9-12", s.dimsel, 0, 1);
   check_option("INDEX", "13-16", s.index, 0, 2);

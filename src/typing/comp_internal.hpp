@@ -15,6 +15,7 @@
 namespace korvex::comp {
 
 inline constexpr std::int32_t ld = 999;             // leading dimension of the matrix
+inline constexpr std::int32_t max_groups = 99;      // group numbers have two digits in G01D01
 inline constexpr std::int32_t max_variables = 999;  // rows of a group
 inline constexpr std::int32_t max_group_dims = 50;  // dimensions of one group
 inline constexpr std::int32_t max_dims = 999;       // dimensions of all groups together

@@ -262,7 +262,7 @@ TEST_F(Comp2, StopsForBadOptionsDecksAndLists) {
       {"   2   0   0   0", {}, {g20, renamed}, "VARIABLE NAMES ARE NOT CONSISTENT AMONG TWO OR MORE GROUPS", 0},
       {"   1   2   0   0", {}, {baddef}, "VALUE OF A CLUSTER DEFINER IS OUT OF BOUNDS", 0},
       {"   1   4", {}, {g20}, "COMP2 OPTION CARD: VARSEL (COLUMNS 5-8) IS 4; IT MUST BE 0 TO 3.", 0},
-      {"   0", {}, {}, "COMP2 OPTION CARD: NGROUPS (COLUMNS 1-4) IS 0; IT MUST BE 1 OR MORE.", 0},
+      {"   0", {}, {}, "COMP2 OPTION CARD: NGROUPS (COLUMNS 1-4) IS 0; IT MUST BE 1 TO 99.", 0},
       {"   1   0   2", {}, {g20}, "COMP2 OPTION CARD: DIMSEL (COLUMNS 9-12) IS 2; IT MUST BE 0 TO 1.", 0},
       {"   1   0   0   3", {}, {g20}, "COMP2 OPTION CARD: INDEX (COLUMNS 13-16) IS 3; IT MUST BE 0 TO 2.", 0},
       {"   1   0   1", {"G01D01;G01D02."}, {g20}, "INAPPROPRIATE CHARACTER FOUND IN LIST OF SELECTED DIMENSIONS", 0},
