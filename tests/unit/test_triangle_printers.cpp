@@ -162,27 +162,27 @@ TEST_F(TrianglePrinters, OrderedTriangleMeasuresTheNamesItShows) {
     for (const std::string& t : texts) s += field(t, 9);
     return s;
   };
-  struct Case {
-    std::vector<std::int32_t> order;
-  };
   // Six positions over a table of four; two positions showing only the fourth name.
-  const Case cases[] = {{{4, 1, -2, 1, 3, 4}}, {{4, 1}}};
-  for (const Case& c : cases) {
-    const auto n = static_cast<std::int32_t>(c.order.size());
+  const std::vector<std::int32_t> orders[] = {{4, 1, -2, 1, 3, 4}, {4, 1}};
+  for (const std::vector<std::int32_t>& order : orders) {
+    const auto n = static_cast<std::int32_t>(order.size());
     std::vector<float> a(static_cast<std::size_t>(n * n));
     for (int i = 1; i <= n; ++i) {
-      for (int j = 1; j <= n; ++j) a[static_cast<std::size_t>((j - 1) * n + (i - 1))] = static_cast<float>(10 * i + j) / 100.0f;
+      for (int j = 1; j <= n; ++j) {
+        a[static_cast<std::size_t>((j - 1) * n + (i - 1))] = static_cast<float>(10 * i + j) / 100.0f;
+      }
     }
     const std::size_t before = file_lines("MONOUT").size();
     std::int32_t page = 0, lines = 0;
-    pr_matrix_idx(a, c.order, num, table, n, n, 1, 3, "IDX", page, lines, u_);
+    pr_matrix_idx(a, order, num, table, n, n, 1, 3, "IDX", page, lines, u_);
     std::vector<std::string> numbers, shown;
-    for (const std::int32_t o : c.order) {
+    for (const std::int32_t o : order) {
       const auto item = static_cast<std::size_t>(std::abs(o) - 1);
       numbers.push_back(std::to_string(num[item]));
       shown.push_back(std::string(io::trim_right(table[item])));
     }
-    std::vector<std::string> expected = {page_header(1), " IDX", " ", sp(19) + cells(numbers), sp(19) + cells(shown), " "};
+    std::vector<std::string> expected = {page_header(1), " IDX", " ", sp(19) + cells(numbers),
+                                         sp(19) + cells(shown), " "};
     for (int i = 1; i <= n; ++i) {
       std::vector<std::string> values;
       for (int j = 1; j <= i; ++j) values.push_back("0." + std::to_string(10 * i + j) + "0");
