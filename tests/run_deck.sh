@@ -61,13 +61,15 @@ for f in "$exp"/*.contains; do
   name=$(basename "$f" .contains)
   case "$name" in stdout|stderr) out="$work/.$name" ;; *) out="$work/$name" ;; esac
   if [ ! -e "$out" ]; then echo "missing output: $name"; fail=1; continue; fi
+  # One pass over the output finds the wanted lines that it holds, so a long listing is
+  # not read again for every line looked for.
+  sed 's/ *$//' "$f" | grep -v '^$' >"$work/.wanted"
+  mask "$out" | sed 's/ *$//' | grep -xF -f "$work/.wanted" >"$work/.found"
   while IFS= read -r line; do
-    [ -z "$line" ] && continue
-    line=$(printf '%s' "$line" | sed 's/ *$//')
-    if ! grep -qxF -- "$line" <(mask "$out" | sed 's/ *$//'); then
+    if ! grep -qxF -- "$line" "$work/.found"; then
       echo "line not found in $name: $line"; fail=1
     fi
-  done <"$f"
+  done <"$work/.wanted"
 done
 # Files that must not be left behind (one name per line).
 if [ -e "$exp/absent" ]; then

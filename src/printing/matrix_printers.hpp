@@ -168,7 +168,9 @@ void pr_matrix_tri2(std::span<const float> a, std::span<const std::int32_t> num,
                     std::optional<std::string_view> subtitle = std::nullopt);
 
 // pr_matrix_tri of a matrix already in display order: position i is labelled
-// num(|order(i)|) and names(|order(i)|); the values are taken by position.
+// num(|order(i)|) and names(|order(i)|); the values are taken by position. An item may be
+// shown more than once, so n may exceed the tables num and names; the width of the row
+// names and the header depth are those of the names shown.
 void pr_matrix_idx(std::span<const float> a, std::span<const std::int32_t> order,
                    std::span<const std::int32_t> num, std::span<const std::string> names,
                    std::int32_t n, std::int32_t ld, std::int32_t mode, std::int32_t ndig,

@@ -96,13 +96,20 @@ void pr_matrix_idx(std::span<const float> a, std::span<const std::int32_t> order
                    std::string_view title, std::int32_t& page, std::int32_t& lines,
                    std::int32_t unit, std::int32_t flag, std::optional<std::string_view> subtitle) {
   const std::int32_t d = real_decimals(a, ld, n, mode, ndig);
-  matrix_job job;
-  const std::int32_t c = lay_out_triangle(job, names, n, title, flag, subtitle);
   // Display position i stands for the item |order(i)|; the sign only marks a reflection.
   const auto item = [&](std::int32_t i) { return position(std::abs(order[position(i)])); };
+  // The width of the names and the header layout follow the names actually shown: an item
+  // may be shown more than once, so n can exceed the table of names (a variable of the
+  // reordered correlation matrix stands in its own cluster and in the one of its highest
+  // coefficient), and an item beyond position n can be shown.
+  std::vector<std::string> shown;
+  shown.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  for (std::int32_t i = 1; i <= n; ++i) shown.push_back(names[item(i)]);
+  matrix_job job;
+  const std::int32_t c = lay_out_triangle(job, shown, n, title, flag, subtitle);
   job.row_layout = matrix_detail::real_row_layout(c, job.k, d);
   job.row_number = [&](std::int32_t i) { return num[item(i)]; };
-  job.row_name = [&](std::int32_t i) { return std::string_view(names[item(i)]); };
+  job.row_name = [&](std::int32_t i) { return std::string_view(shown[position(i)]); };
   job.cell = [&](std::int32_t i, std::int32_t j) { return io::Value(element(a, ld, i, j)); };
   job.header = [&](std::int32_t f, std::int32_t l) {
     print_headers_idx(order, num, names, f, l, unit);

@@ -1,7 +1,7 @@
 // *CSA2 cards, inputs and definers: the defaults of two blank cards and their echo, the
 // implied decimals of the limit, cluster names, the definer listing in blocks, the checks
 // that refuse bad definers and sizes before anything is indexed or stored, the stop when
-// every variable is excluded, and narrow or short pages.
+// every variable is excluded, the full reorder list, and narrow or short pages.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -215,6 +215,39 @@ TEST_F(Csa2Input, AllVariablesExcludedStopsWith10009) {
   EXPECT_GE(find(listing(), "   ALL VARIABLES WERE EXCLUDED BECAUSE THEIR COMMUNALITY WAS BELOW "
                             "THE LOWER LIMIT0.99000001"),
             0);
+}
+
+// The reorder list holds 1998 entries. Clusters that share their definers fill it: every
+// cluster's members are its definers 1..d (the assigned variables are among them), so the
+// clusters bring clusters x 74 (or one 73) entries. What does not fit of a cluster is left
+// out silently; an excluded variable (75, communality 0.1) that finds the list full stops.
+TEST_F(Csa2Input, FullReorderListStopsOnlyForAnExcludedVariable) {
+  struct Case {
+    std::int32_t clusters;
+    std::int32_t last_size;  // definers of the last cluster
+    std::int32_t nv;         // 75: variable 75 excluded; 74: none excluded
+    bool stops;
+  };
+  const Case cases[] = {
+      {27, 74, 75, true},   // 27 x 74 = 1998, then the excluded variable
+      {27, 73, 75, false},  // 26 x 74 + 73 = 1997, the excluded variable is the 1998th
+      {28, 74, 74, false},  // 2072 members, nothing excluded: the list is cut at 1998
+  };
+  for (const Case& c : cases) {
+    testing::put_isf_title("FULL REORDER LIST");
+    put_uniform(c.nv, c.nv == 75 ? std::vector<std::pair<int, double>>{{75, 0.1}}
+                                 : std::vector<std::pair<int, double>>{});
+    std::vector<std::vector<std::int32_t>> lists;
+    for (std::int32_t k = 1; k <= c.clusters; ++k) {
+      std::vector<std::int32_t> d;
+      for (std::int32_t v = 1; v <= (k == c.clusters ? c.last_size : 74); ++v) d.push_back(v);
+      lists.push_back(d);
+    }
+    put_definers(lists);
+    const testing::RunResult r = run({"   0   2", ""});
+    EXPECT_EQ(r.stopped, c.stops) << c.clusters << " " << c.last_size << "\n" << r.console;
+    EXPECT_EQ(r.console.find("NZ exceeded NZMAX") != std::string::npos, c.stops) << r.console;
+  }
 }
 
 // After a selection the printed numbers come from REORD1 and the data set has NV + NSLEEP

@@ -1,6 +1,7 @@
 // Triangle printers: the lower triangle with the diagonal in strips whose rows start at the
 // strip's first column, the labelling variants (numbers, order vector, integers), and the
 // plain triangle written to a text file in strips of 20 six-column values.
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -146,6 +147,52 @@ TEST_F(TrianglePrinters, MembersLabelRowsAndColumns) {
     EXPECT_EQ(std::vector<std::string>(out.begin() + static_cast<std::ptrdiff_t>(before), out.end()), expected)
         << c.member;
     EXPECT_EQ(lines, 63) << c.member;  // 76 - (5 + 3) - 4
+  }
+}
+
+// The ordered triangle labels its rows and columns through the order vector, so an item may
+// stand in several positions: the order may be longer than the tables of numbers and names,
+// and may show an item beyond position n. The name width and the header are those of the
+// names shown (here "LONGNAME", c = 8, k = 11); a(i, j) = (10 i + j) / 100.
+TEST_F(TrianglePrinters, OrderedTriangleMeasuresTheNamesItShows) {
+  const std::vector<std::string> table = names({"A", "B", "C", "LONGNAME"});
+  const std::vector<std::int32_t> num = {11, 12, 13, 14};
+  const auto cells = [](const std::vector<std::string>& texts) {
+    std::string s;
+    for (const std::string& t : texts) s += field(t, 9);
+    return s;
+  };
+  // Six positions over a table of four; two positions showing only the fourth name.
+  const std::vector<std::int32_t> orders[] = {{4, 1, -2, 1, 3, 4}, {4, 1}};
+  for (const std::vector<std::int32_t>& order : orders) {
+    const auto n = static_cast<std::int32_t>(order.size());
+    std::vector<float> a(static_cast<std::size_t>(n * n));
+    for (int i = 1; i <= n; ++i) {
+      for (int j = 1; j <= n; ++j) {
+        a[static_cast<std::size_t>((j - 1) * n + (i - 1))] = static_cast<float>(10 * i + j) / 100.0f;
+      }
+    }
+    const std::size_t before = file_lines("MONOUT").size();
+    std::int32_t page = 0, lines = 0;
+    pr_matrix_idx(a, order, num, table, n, n, 1, 3, "IDX", page, lines, u_);
+    std::vector<std::string> numbers, shown;
+    for (const std::int32_t o : order) {
+      const auto item = static_cast<std::size_t>(std::abs(o) - 1);
+      numbers.push_back(std::to_string(num[item]));
+      shown.push_back(std::string(io::trim_right(table[item])));
+    }
+    std::vector<std::string> expected = {page_header(1), " IDX", " ", sp(19) + cells(numbers),
+                                         sp(19) + cells(shown), " "};
+    for (int i = 1; i <= n; ++i) {
+      std::vector<std::string> values;
+      for (int j = 1; j <= i; ++j) values.push_back("0." + std::to_string(10 * i + j) + "0");
+      const auto at = static_cast<std::size_t>(i - 1);
+      expected.push_back(" " + field(numbers[at], 5) + "  " + io::pad(shown[at], 8) + "   " + cells(values));
+    }
+    expected.insert(expected.end(), 4, " ");
+    const auto out = file_lines("MONOUT");
+    EXPECT_EQ(std::vector<std::string>(out.begin() + static_cast<std::ptrdiff_t>(before), out.end()), expected)
+        << n << " positions";
   }
 }
 
