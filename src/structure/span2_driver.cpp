@@ -131,6 +131,11 @@ void read_key_lists(run_state& s) {
   s.refl_count = lists;
 }
 
+// Stops the run on a highest dimensionality below 1, before anything is printed.
+void need_dimensionality(std::int32_t nfin) {
+  if (nfin < 1) fatal_with_number("SPAN2 ERROR: NFIN MUST BE 1 OR MORE, NFIN ", nfin);
+}
+
 }  // namespace
 
 run_state& state() { return g_state; }
@@ -165,11 +170,16 @@ void span_input() {
   read_names(s);
 
   s.NFIN = std::min(s.NFIN, s.NF);
+  // Below 1 there is no dimensionality to analyse nor any page of the index to point to.
+  // In mode 2 the analyst's sets replace both limits, so there only a run without sets
+  // keeps the card's NFIN.
+  if (s.MODE != 2) need_dimensionality(s.NFIN);
   s.NSTART = std::min(std::max(s.NSTART, 1), s.NFIN);
 
   read_key_lists(s);
 
   if (s.MODE != 1) span_prefix();
+  if (s.MODE == 2) need_dimensionality(s.NFIN);
 
   s.h2.assign(max_vars, 0.0f);
   for (std::int32_t i = 1; i <= s.NV; ++i) {

@@ -160,6 +160,9 @@ void select_for_dimension(std::int32_t k);
 // ---- paging and index page ---------------------------------------------------------------
 
 void span_page_init();
+// Stops the run when a block of blk_size lines that must stand on one page cannot, naming
+// the page length it needs.
+void span_page_fits(std::int32_t blk_size);
 void span_page_reserve(std::int32_t blk_size);
 void span_page_reserve_spotter(std::int32_t blk_size, std::int32_t s, std::string_view text);
 void span_page_reserve_xref(std::int32_t blk_size, std::int32_t s);

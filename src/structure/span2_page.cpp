@@ -41,10 +41,6 @@ void titled_header(std::string_view head, std::int32_t n1, std::string_view mid,
   p.lines_left = p.nlpage - 1;
 }
 
-void check_block(std::int32_t blk_size) {
-  if (blk_size >= page_state().nlpage) proc_error("blk_size too large");
-}
-
 // One index entry: k right-aligned in the first 40 columns, the analysis line and its page,
 // a blank record, and the summary line with its page.
 void index_block(std::int32_t unit, std::int32_t k, std::int32_t analysis, std::int32_t summary) {
@@ -66,8 +62,14 @@ void span_page_init() {
   p.nlpage = get_nlpage();
 }
 
+void span_page_fits(std::int32_t blk_size) {
+  if (blk_size < page_state().nlpage) return;
+  proc_error(io::format_line("(\"SPAN2 NEEDS A PAGE LENGTH OF AT LEAST \",I0,\" LINES\")",
+                             {blk_size + 1}));
+}
+
 void span_page_reserve(std::int32_t blk_size) {
-  check_block(blk_size);
+  span_page_fits(blk_size);
   page_record& p = page_state();
   if (blk_size >= p.lines_left) {
     span_page_new();
@@ -77,7 +79,7 @@ void span_page_reserve(std::int32_t blk_size) {
 }
 
 void span_page_reserve_spotter(std::int32_t blk_size, std::int32_t s, std::string_view text) {
-  check_block(blk_size);
+  span_page_fits(blk_size);
   page_record& p = page_state();
   if (blk_size == 0 || blk_size >= p.lines_left) {
     span_page_spotter_header(s, text);
@@ -87,7 +89,7 @@ void span_page_reserve_spotter(std::int32_t blk_size, std::int32_t s, std::strin
 }
 
 void span_page_reserve_xref(std::int32_t blk_size, std::int32_t s) {
-  check_block(blk_size);
+  span_page_fits(blk_size);
   page_record& p = page_state();
   if (blk_size == 0 || blk_size >= p.lines_left) {
     span_page_xref_header(s);

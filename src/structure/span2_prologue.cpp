@@ -59,20 +59,36 @@ std::span<const banner_record> span_banner() { return banner; }
 void span_prologue() {
   const run_state& s = state();
   const std::int32_t u = s.monout;
-  span_page_reserve(58);
+  // The opening is kept on one page where a page holds its 58 lines; a shorter page takes
+  // it as it is written, so that it runs on over pages.
+  const bool whole = 58 < page_state().nlpage;
+  const auto room = [whole](std::int32_t records) {
+    if (!whole) span_page_reserve(records);
+  };
+  if (whole) span_page_reserve(58);
+  room(4);
   write_formatted(u, "(1x/1x/1x/1x)");
+  // The drawing stays together where the page holds it.
+  const auto drawing = static_cast<std::int32_t>(banner.size());
+  const bool drawing_whole = drawing < page_state().nlpage;
+  if (drawing_whole) room(drawing);
   for (const banner_record& b : banner) {
+    if (!drawing_whole) room(1);
     write_formatted(u, io::format_line("(\"(\",I0,\"X,A)\")", {b.margin}), {b.drawing});
   }
+  room(4);
   write_formatted(u, "(1X/1X/1X/1X)");
   std::vector<io::Value> words(s.title_words.begin(), s.title_words.end());
+  room(1);
   write_formatted(u, "(20X,\"\",12A6)", words);
+  room(4);
   if (s.options.reduce == 1) {
     write_formatted(u, "(1X/31X,A58/1X/1X)",
                     {"| Using SPAN2 option to reduce the amount of its output | "});
   } else {
     write_formatted(u, "(1X/1X/1X/1X)");
   }
+  room(4);
   write_formatted(u,
                   "(23X,\"The program selects successive subspaces which account for the "
                   "maximum total\")");
@@ -82,6 +98,7 @@ void span_prologue() {
                   {s.NF});
   write_formatted(u, "(20X,\"dimensional space.\")");
   write_formatted(u, "(1X)");
+  room(s.NSTART == s.NFIN ? 2 : 3);
   if (s.NSTART == s.NFIN) {
     write_formatted(u,
                     "(23X,\"In this problem, the program only selects \",I0,\" dimensional "
@@ -98,6 +115,7 @@ void span_prologue() {
                     {s.NFIN});
   }
   write_formatted(u, "(1X)");
+  room(6);
   write_formatted(u,
                   "(23X,\"Spheres are printed for the 3 dimensional subspaces. Each of these "
                   "pictures\")");
@@ -116,6 +134,7 @@ void span_prologue() {
                   "their augmented\")");
   write_formatted(u,
                   "(20X,\"co-ordinates. the loci of these variables are denoted by zeroes.\")");
+  room(5);
   write_formatted(u, "(1X/1X/1X/1X/1X)");
 
   span_page_reserve(17);
@@ -144,13 +163,13 @@ void span_prologue() {
   if (s.MODE == 1) return;
   if (s.MODE != 2 && s.MODE != 3) proc_error("SPAN2:span_prologue: bad value of MODE");
   // A list longer than a page is reserved set by set, so that it runs on over pages.
-  const bool whole = s.t_count() + 4 < page_state().nlpage;
-  span_page_reserve(whole ? s.t_count() + 4 : 4);
+  const bool list_whole = s.t_count() + 4 < page_state().nlpage;
+  span_page_reserve(list_whole ? s.t_count() + 4 : 4);
   write_formatted(u, "(1X/1X)");
   write_formatted(u, "(16X,\"SUBSPACES REQUESTED BY ANALYST ..\")");
   write_formatted(u, "(1X)");
   for (const subspace& t : s.t_ptr) {
-    if (!whole) span_page_reserve((t.len + 14) / 15);
+    if (!list_whole) span_page_reserve((t.len + 14) / 15);
     std::vector<io::Value> dims(t.index.begin(), t.index.end());
     write_formatted(u, "(20X,15I4)", dims);
   }

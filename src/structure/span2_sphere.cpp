@@ -209,6 +209,9 @@ void span_sphere_print(std::int32_t set_no, const subspace& set) {
   run_state& s = state();
   const std::int32_t u = s.monout;
   const std::int32_t n = (s.ncline_m1 - 108) / 2;
+  // The picture cannot be cut: its 70 records (heading, rulers, 61 rows) follow the page
+  // header on one page.
+  span_page_fits(70);
   span_page_new();
   span_page_skip(1);
   write_formatted(u, "(40X,\"Dimensions \",2(I2,\",\"),I2)",

@@ -140,15 +140,24 @@ void span_spotter(std::int32_t set_no, std::int32_t k) {
     }
     const auto n = static_cast<std::int32_t>(upper.size());
     const std::int32_t groups = (n + o - 1) / o;
-    span_page_reserve_spotter(groups, set_no, text);
+    // A row that one page cannot hold runs on over pages a group at a time: each group
+    // carries the row number and its group number, and each new page the spotter heading.
+    const bool row_whole = groups < page_state().nlpage;
+    if (row_whole) span_page_reserve_spotter(groups, set_no, text);
+    // A row of more than 100 entries numbers its groups in as many digits as they take,
+    // the digits beyond the first taken from the blanks before the entries.
+    const bool long_row = n > 100;
     for (std::int32_t grp = 0; grp < groups; ++grp) {
+      if (!row_whole) span_page_reserve_spotter(1, set_no, text);
       const std::int32_t from = grp * o;
       const std::int32_t to = std::min(n, from + o);
       std::vector<io::Value> up;
       std::vector<io::Value> low;
       up.emplace_back(row);
       if (n > o) up.emplace_back(grp);
-      const std::string lead(static_cast<std::size_t>(n > o ? r : r + 2), ' ');
+      std::int32_t lead_size = n > o ? r : r + 2;
+      if (long_row) lead_size = std::max(0, lead_size - (decimal_digits(std::max(grp, 1)) - 1));
+      const std::string lead(static_cast<std::size_t>(lead_size), ' ');
       const std::string low_lead(static_cast<std::size_t>(r + 5), ' ');
       up.emplace_back(lead);
       low.emplace_back(low_lead);
@@ -158,7 +167,10 @@ void span_spotter(std::int32_t set_no, std::int32_t k) {
         low.emplace_back(ublank);
         low.emplace_back(lower[at(e + 1)]);
       }
-      write_formatted(s.monout, n > o ? "(1X,I2,\".\",I1,A,10(A,A))" : "(1X,I2,A,10(A,A))", up);
+      const std::string_view up_layout = n <= o   ? "(1X,I2,A,10(A,A))"
+                                         : long_row ? "(1X,I2,\".\",I0,A,10(A,A))"
+                                                    : "(1X,I2,\".\",I1,A,10(A,A))";
+      write_formatted(s.monout, up_layout, up);
       write_formatted(s.monout, "(A,A,10(A,A))", low);
       write_formatted(s.monout, "(1x)");
     }

@@ -105,6 +105,47 @@ TEST_F(SpanFrame, ParameterCardValuesAndLimits) {
   }
 }
 
+// A highest dimensionality of 0 stops the run before SPAN2 prints anything, naming NFIN and
+// its value; only in mode 2 do the analyst's sets replace it. A MINEW beyond the variables
+// keeps no subspace. A stopping case leaves the cards after its parameter card unread for
+// the next run, so the mode 3 case with its set comes last.
+TEST_F(SpanFrame, NfinBelowOneStopsBeforeAnythingIsPrinted) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> cards;
+    bool stops;
+    const char* text;  // a line the listing must hold when the run goes on
+  };
+  const std::vector<Case> cases = {
+      {"mode 2, a set of 2", {"   2   1   3   0", "   1   2", ""}, false,
+       "only selects 2 dimensional subspaces."},
+      {"mode 1", {"   1   1   3   0   0"}, true, ""},
+      {"mode 2, no set", {"   2   1   3   0", ""}, true, ""},
+      {"mode 3, no set read", {"   3   1   3   0"}, true, ""},
+      {"MINEW beyond NV", {"   1   1   3   3 999"}, false, "only selects 3 dimensional"},
+      {"mode 3, a set of 2", {"   3   1   3   0", "   1   2", ""}, true, ""},
+  };
+  put_title();
+  put_coef(eight_by_four());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    RunResult r;
+    const std::vector<std::string> out = run_lines(c.cards, r);
+    EXPECT_EQ(r.stopped, c.stops) << r.console;
+    if (c.stops) {
+      EXPECT_NE(r.console.find("SPAN2 ERROR: NFIN MUST BE 1 OR MORE, NFIN (0)"),
+                std::string::npos)
+          << r.console;
+      // Nothing but the stop's own lines.
+      EXPECT_EQ(count_lines(out, "KORVEX"), 0);
+      EXPECT_LE(out.size(), 2u);
+    } else {
+      EXPECT_NE(find_line(out, c.text), -1);
+      EXPECT_EQ(find_line(out, "NO PROCESSING FOR 0"), -1);
+    }
+  }
+}
+
 TEST_F(SpanFrame, NamesWithoutVnams1AreGeneratedAndRfact1IsReadForAnyOtherSource) {
   put_title();
   Rows rows(150, std::vector<float>{0.6f, 0.5f, 0.4f});
@@ -422,9 +463,11 @@ TEST_F(SpanPage, Reservations) {
   EXPECT_EQ(p.lines_left, 74);
   span2::span_page_reserve(77);
   EXPECT_EQ(p.page, 4);
+  // A block that no page holds names the page length it needs.
   const RunResult r = run_with_cards([] { span2::span_page_reserve(78); }, {});
   EXPECT_TRUE(r.stopped);
-  EXPECT_NE(r.console.find("blk_size too large"), std::string::npos);
+  EXPECT_NE(r.console.find("SPAN2 NEEDS A PAGE LENGTH OF AT LEAST 79 LINES"), std::string::npos);
+  EXPECT_EQ(r.console.find("blk_size"), std::string::npos);
 }
 
 TEST_F(SpanPage, IndexPageEntries) {

@@ -414,13 +414,49 @@ TEST_F(SpanRun, ReducedOutputKeepsPicturesAndSpottersAndRestoresTheCoefficients)
   EXPECT_NE(find_line(out, "I N D E X", static_cast<int>(before)), -1);
 }
 
-TEST_F(SpanRun, ShortPagesStopInThePrologue) {
+// Short pages: the opening runs on over pages, the tables of k other than 3 print, and a
+// sphere picture, which cannot be cut, stops the run with the page length it needs: its 70
+// records after the page header (tests/reference/span2_long_rows.out).
+TEST_F(SpanRun, ShortPagesRunOnAndAPictureNamesThePageLengthItNeeds) {
   put_title();
   put_coef(eight_by_four());
-  set_nlpage(50);
-  const RunResult r = run({""});
-  EXPECT_TRUE(r.stopped);
-  EXPECT_NE(r.console.find("blk_size too large"), std::string::npos);
+  struct Case {
+    std::int32_t nlpage;
+    const char* card;
+    bool stops;
+  };
+  const std::vector<Case> cases = {
+      {20, "   1   1   1   2   1", false}, {50, "   1   1   1   2   1", false},
+      {50, "", true},  {70, "", true},  {71, "", false},  {999, "", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.nlpage) + " lines, card '" + c.card + "'");
+    set_nlpage(c.nlpage);
+    const std::size_t before = listing().size();
+    const RunResult r = run({c.card});
+    const std::vector<std::string> all = listing();
+    const std::vector<std::string> out(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                       all.end());
+    EXPECT_EQ(r.console.find("blk_size"), std::string::npos);
+    // The whole opening is printed in every case.
+    EXPECT_NE(find_line(out, "RIGID ROTATION - (0) ON ALL PLOTTED POINTS"), -1);
+    if (c.stops) {
+      EXPECT_TRUE(r.stopped);
+      EXPECT_NE(r.console.find("SPAN2 NEEDS A PAGE LENGTH OF AT LEAST 71 LINES"),
+                std::string::npos)
+          << r.console;
+      EXPECT_EQ(find_line(out, "0         1         2"), -1);
+    } else {
+      ASSERT_FALSE(r.stopped) << r.console;
+      EXPECT_NE(find_line(out, "Summary  -  Partial and total communalities"), -1);
+    }
+    if (c.nlpage == 20) {
+      // The opening of 58 lines takes more than one page of 20.
+      const int echo = find_line(out, "THE MODE OF SELECTION");
+      EXPECT_GE(count_lines(std::vector<std::string>(out.begin(), out.begin() + echo),
+                            "1KORVEX"),
+                3);
+    }
+  }
 }
 
 }  // namespace
@@ -471,6 +507,71 @@ TEST_F(SpanRun, CrowdedSpotterRowsPrintInNumberedGroups) {
   EXPECT_EQ(again.back(), " ");
   // 5 blanks, then per entry 1 blank and the entry right-justified in 21 columns.
   EXPECT_EQ(again[again.size() - 4], "  7" + std::string(5 + 1 + 11, ' ') + "1V [7,9,0]");
+}
+
+
+// A spotter row that one page cannot hold (groups of five entries, one reserved line each)
+// runs on over pages group by group, each new page repeating the spotter heading, and
+// every entry is printed (the pages as in tests/reference/span2_long_rows.out).
+TEST_F(SpanRun, SpotterRowLongerThanAPageRunsOnOverPages) {
+  struct Case {
+    std::int32_t points;
+    std::int32_t nlpage;
+    std::vector<std::int32_t> first_groups;  // the first group on each spotter page
+  };
+  const std::vector<Case> cases = {{380, 78, {0}},          {400, 78, {0, 76}},
+                                   {450, 78, {0, 76}},      {999, 78, {0, 76, 153}},
+                                   {999, 999, {0}},         {999, 71, {0, 69, 139}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.points) + " points, " + std::to_string(c.nlpage) + " lines");
+    small_state(c.points);
+    span2::run_state& s = state();
+    s.monout = get_unit("MONOUT");
+    s.nlpage = c.nlpage;
+    s.ncline_m1 = 117;
+    s.n_ptr = {span2::subspace{3, 1, {1, 2, 3}}};
+    set_nlpage(c.nlpage);
+    span2::span_page_init();
+    for (std::int32_t i = 1; i <= c.points; ++i) s.points.push_back({51, 31, 0, i});
+    const std::size_t before = listing().size();
+    span2::span_spotter(1, 3);
+    const std::vector<std::string> all = listing();
+    const std::vector<std::string> out(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                       all.end());
+    std::vector<int> heads;
+    for (int i = 0; i < static_cast<int>(out.size()); ++i) {
+      if (out[static_cast<std::size_t>(i)].find("SET 1  SPOTTER") != std::string::npos) {
+        heads.push_back(i);
+      }
+    }
+    ASSERT_EQ(heads.size(), c.first_groups.size());
+    for (std::size_t p = 0; p < heads.size(); ++p) {
+      const auto h = static_cast<std::size_t>(heads[p]);
+      EXPECT_EQ(out[h + 1].substr(0, 36), std::string(25, ' ') + "Dimensions ");
+      EXPECT_EQ(out[h + 2], " ");
+      const std::string group = " 31." + std::to_string(c.first_groups[p]);
+      EXPECT_EQ(out[h + 3].substr(0, group.size() + 1), group + " ");
+      if (p > 0) {
+        const std::string before_break = " 31." + std::to_string(c.first_groups[p] - 1) + " ";
+        EXPECT_EQ(out[h - 4].substr(0, before_break.size()), before_break);
+      }
+    }
+    // Every entry once, the entries of every group in the same columns whatever the digits
+    // of its group number: 5 entries of 1 + 21 columns end in column 118.
+    const std::int32_t groups = (c.points + 4) / 5;
+    EXPECT_EQ(count_lines(out, "V [31,50,0]"), groups);
+    for (std::int32_t g = 0; g < groups; ++g) {
+      const int at = find_line(out, " 31." + std::to_string(g) + " ");
+      ASSERT_NE(at, -1) << g;
+      const std::string& line = out[static_cast<std::size_t>(at)];
+      const std::int32_t last = std::min(c.points, 5 * g + 5);
+      const std::string tail = std::to_string(last) + "V [31,50,0]" +
+                               (last == c.points ? ")" : "");
+      const std::int32_t entries = last - 5 * g;
+      EXPECT_EQ(line.size(), static_cast<std::size_t>(8 + 22 * entries)) << line;
+      EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+    }
+  }
 }
 
 }  // namespace
