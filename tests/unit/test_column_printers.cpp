@@ -151,6 +151,10 @@ TEST_F(PrintingColumns, FitSpreadsFreeCharactersNarrowColumnsFirst) {
   auto over = table_of({60, 60}, 3, 2);
   pr_column_fit(over, 2);  // 1 + 126 = 127: s = -8, t = -4
   EXPECT_EQ(gaps_of(over), (std::vector<std::int32_t>{1, 1}));
+  // Rows that would then pass the 132 characters of the table printer shrink as before.
+  auto too_wide = table_of({70, 70}, 3, 2);
+  pr_column_fit(too_wide, 2);  // 1 + 146 = 147: with one blank each still 142 columns
+  EXPECT_EQ(gaps_of(too_wide), (std::vector<std::int32_t>{0, 0}));
   auto no_gap = table_of({60, 60}, 0, 2);
   pr_column_fit(no_gap, 2);  // a column set flush stays flush
   EXPECT_EQ(gaps_of(no_gap), (std::vector<std::int32_t>{0, 0}));
