@@ -64,7 +64,8 @@ void dap_page_header() {
 
   std::string head_layout = "('1DAP',3X,A000,T000,'Page',I5)";
   int_to_text(width, std::span<char>(head_layout.data() + 12, 3));
-  int_to_text(L - 8, std::span<char>(head_layout.data() + 17, 3));
+  int_to_text(L - 8 - (page_number_width(ps.page) - 5), std::span<char>(head_layout.data() + 17, 3));
+  head_layout = widen_page_number(head_layout, ps.page);
   std::string line_layout = "(7X,A000,12X)";
   int_to_text(width, std::span<char>(line_layout.data() + 5, 3));
 

@@ -181,7 +181,6 @@ struct MatrixLayout {
   std::int32_t rows = 1;     // subjects per block (R)
   std::int32_t groups = 1;   // variable groups
   std::int32_t nc = 118;     // listing width the layouts are made for
-  std::string page_header;
   std::string title_line;
   std::string numbers_1, names_1, numbers_2, names_2;  // the second pair only when w_var >= 10
   std::string row;
@@ -193,6 +192,13 @@ struct MatrixLayout {
 std::int32_t subject_digits(std::int32_t nsub) {
   if (nsub < 1) return 1;  // no logarithm of 0
   return static_cast<std::int32_t>(std::log(static_cast<float>(nsub)) * 0.4342945f + 1.0f);
+}
+
+// The page header: "1", blanks, "PAGE" and the number, ending in column nc; a number of
+// more than 5 digits takes its extra columns from the blanks.
+std::string page_header(const MatrixLayout& m, std::int32_t page) {
+  const std::int32_t blanks = m.nc - 10 - (page_number_width(page) - 5);
+  return widen_page_number(complete("(\"1\",NNNX,\"PAGE\",I5)", {blanks}), page);
 }
 
 MatrixLayout make_layout(std::int32_t nsub, std::span<const std::string> names, std::int32_t nv) {
@@ -213,7 +219,6 @@ MatrixLayout make_layout(std::int32_t nsub, std::span<const std::string> names, 
   m.rows = std::max(1, rows_per_block(m.h));
   m.groups = (nv + m.c - 1) / m.c;
 
-  m.page_header = complete("(\"1\",NNNX,\"PAGE\",I5)", {m.nc - 10});
   m.title_line = complete("(1X,ANNN)", {std::min(m.nc - 1, 72)});
   if (m.w_var < 10) {
     m.numbers_1 = complete("(NNX,NNINN)", {m.p, m.c, 10});
@@ -354,7 +359,7 @@ void DPRINT2(std::int32_t unit, std::span<const std::string> names, std::int32_t
           write_record(monout, "1");
         } else {
           page += 1;
-          write_formatted(monout, m.page_header, {page});
+          write_formatted(monout, page_header(m, page), {page});
         }
         write_formatted(monout, "(1x)");
         avail = get_nlpage() - 2;

@@ -21,6 +21,9 @@ constexpr const char* singular_layout =
     "' OTHER VARIABLES IS SINGULAR, A SMALLER MATRIX WILL BE CONSIDERED')";
 constexpr const char* not_converged_layout =
     "(/' AFTER ',I2,' ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT')";
+// The iteration limit may be punched up to 9999; a limit of 3 or 4 digits is shown whole.
+constexpr const char* not_converged_wide_layout =
+    "(/' AFTER ',I0,' ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT')";
 constexpr const char* no_number_layout =
     "(/' THE QUADRATIC FORMULA GAVE NO NUMBER FOR ',I3,' STEP(S); THOSE ESTIMATES WERE KEPT')";
 
@@ -142,7 +145,8 @@ void QF(std::int32_t qf_spare, float tol, std::int32_t ktab, std::int32_t maxit,
   if (ktab == 1) print_iteration_tables(C_D, sweeps_ld, sweeps, N, "dvp: QF", out);
   if (!converged) {
     PAGER(2, out.page, out.lines, out.unit);
-    write_formatted(out.unit, not_converged_layout, {maxit});
+    write_formatted(out.unit, maxit <= 99 ? not_converged_layout : not_converged_wide_layout,
+                    {maxit});
   }
   if (no_number > 0) {
     PAGER(2, out.page, out.lines, out.unit);

@@ -141,7 +141,9 @@ void pr_column_pct(std::span<const float> x, std::int32_t n, std::int32_t min_wi
 
 // A table that leaves at least one free character per column is left alone; otherwise the
 // free characters (or the overflow) are shared over the gaps of the stretchable columns,
-// narrow columns first, the remainder one at a time. Gaps never become negative.
+// narrow columns first, the remainder one at a time. A table wider than the line keeps one
+// blank before each stretchable column, so that neighbouring numbers never run together,
+// as long as its rows still fit the 132 characters that the table printer lays out.
 void pr_column_fit(std::span<table_column> table, std::int32_t ncols) {
   const auto count = static_cast<std::size_t>(
       std::clamp<std::int64_t>(ncols, 0, static_cast<std::int64_t>(table.size())));
@@ -166,8 +168,11 @@ void pr_column_fit(std::span<table_column> table, std::int32_t ncols) {
     }
   }
   const std::int32_t t = s / m;
+  std::int32_t widened = d;
+  for (std::size_t i : L) widened += std::max(table[i].gap + t, std::min(table[i].gap, 1)) - table[i].gap;
+  const bool keep_blank = widened - 1 <= table_line;
   for (std::size_t i : L) {
-    table[i].gap = std::max(table[i].gap + t, 0);
+    table[i].gap = std::max(table[i].gap + t, keep_blank ? std::min(table[i].gap, 1) : 0);
     s -= t;
   }
   auto span_of = [&](std::size_t i) { return table[L[i]].width + table[L[i]].gap; };

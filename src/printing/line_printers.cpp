@@ -23,8 +23,9 @@ void begin_printer_page(std::int32_t& page, std::int32_t unit) {
     return;
   }
   page += 1;
-  const layout_fields header = layout_fields("('1',NNNX,'Page',I5)").next(get_ncline() - 10, 3);
-  write_formatted(unit, header.text(), {page});
+  const layout_fields header = layout_fields("('1',NNNX,'Page',I5)")
+                                   .next(get_ncline() - 10 - (page_number_width(page) - 5), 3);
+  write_formatted(unit, widen_page_number(header.text(), page), {page});
 }
 
 }  // namespace printing_detail

@@ -18,8 +18,8 @@ std::string g_title(160, ' ');
 // The header of a new page: "1KORVEX", blanks, "Page" and the number in 5 columns.
 void write_page_header(std::int32_t unit, std::int32_t blanks, std::int32_t page) {
   std::string layout = "('1KORVEX',NNNX,'Page',I5)";
-  int_to_text(blanks, std::span<char>(layout.data() + 11, 3));
-  write_formatted(unit, layout, {page});
+  int_to_text(blanks - (page_number_width(page) - 5), std::span<char>(layout.data() + 11, 3));
+  write_formatted(unit, widen_page_number(layout, page), {page});
 }
 // Begins a page on the page state's counters: a bare "1" record when the headers are off
 // (negative page number), else the next page's header and an empty line.
@@ -140,6 +140,19 @@ std::string int_to_text(std::int64_t n, int width) {
   std::string s(static_cast<std::size_t>(width > 0 ? width : 0), '0');
   int_to_text(n, std::span<char>(s.data(), s.size()));
   return s;
+}
+
+std::int32_t page_number_width(std::int32_t page) {
+  std::int32_t width = 5;
+  for (std::int64_t limit = 100000; page >= limit && width < 10; limit *= 10) ++width;
+  return width;
+}
+
+std::string widen_page_number(std::string layout, std::int32_t page) {
+  const std::int32_t width = page_number_width(page);
+  const std::size_t at = layout.rfind("I5)");
+  if (width > 5 && at != std::string::npos) layout.replace(at, 3, "I" + std::to_string(width) + ")");
+  return layout;
 }
 
 }  // namespace korvex

@@ -63,5 +63,13 @@ void int_to_text(std::int64_t n, std::span<char> field);
 // The same into a fresh field of `width` characters.
 std::string int_to_text(std::int64_t n, int width);
 
+// Columns of the page number in a page header: 5, or as many as the digits of a number
+// beyond 99999 need (a listing of the largest data sets runs past 100000 pages). Headers
+// take the extra columns from the blanks before "Page", so they keep their width.
+std::int32_t page_number_width(std::int32_t page);
+// The header layout `layout`, whose last item is the page number "I5)", with the number
+// widened to page_number_width(page) columns.
+std::string widen_page_number(std::string layout, std::int32_t page);
+
 
 }  // namespace korvex

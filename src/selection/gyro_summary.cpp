@@ -19,7 +19,22 @@ namespace korvex::rotation {
 
 namespace {
 
-constexpr std::string_view criterion_layout = "(A3,A55,F11.8)";
+// A criterion line: the caption, then the value in 11 columns with 8 decimals. A value too
+// large for that (the sum of fourth powers of many variables reaches the hundreds) gives up
+// as many decimals as it takes to stand apart from the caption, rather than fill its field
+// with asterisks; one beyond any fixed-point field of 11 columns takes the exponent form.
+std::string criterion_line(std::string_view marks, std::string_view caption, float value) {
+  constexpr std::size_t field = 3 + 55;
+  std::string layout = "(A3,A55,F11.8)";
+  std::string line = io::format_line(layout, {marks, caption, value});
+  if (line.find('*', field) == std::string::npos) return line;
+  for (char d = '7'; d >= '0'; --d) {
+    layout[12] = d;
+    line = io::format_line(layout, {marks, caption, value});
+    if (line.find('*', field) == std::string::npos && line[field] == ' ') return line;
+  }
+  return io::format_line("(A3,A55,1PE11.4)", {marks, caption, value});
+}
 
 // One matrix of the summary: numvar x numfac of a under title, rows numbered and named as
 // the variables, columns as the dimensions.
@@ -59,12 +74,10 @@ void gyro_summary(std::span<float> f, const variable_labels& labels,
           out.unit);
   PAGER(-2, out.page, out.lines, out.unit);
   pr_line(-1, out.maxlen,
-          io::format_line(criterion_layout,
-                          {marks, "Original matrix variance of squared factor coefficients", before}),
+          criterion_line(marks, "Original matrix variance of squared factor coefficients", before),
           out.page, out.lines, out.unit);
   pr_line(-1, out.maxlen,
-          io::format_line(criterion_layout,
-                          {marks, "Rotated matrix variance of squared factor coefficients:", after}),
+          criterion_line(marks, "Rotated matrix variance of squared factor coefficients:", after),
           out.page, out.lines, out.unit);
 
   print_matrix(f, labels, columns, factor_names, numvar, numfac, "Rotated Factor Coefficients",

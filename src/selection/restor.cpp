@@ -193,7 +193,12 @@ void restor_read_isf(restor_run& run) {
   isf_not_found("REORD1", notfound);
   run.numdel = order_kpar[3];
 
-  if (run.numvar - run.numdel != run.numact) proc_error(bad_information);
+  // UFACT1 left from before the selection is the usual cause: the analyst is told what the
+  // sizes are and that CC5 must factor the active variables first.
+  if (run.numvar - run.numdel != run.numact) {
+    bad("UFACT1 has " + std::to_string(run.numact) + " rows for " +
+        std::to_string(run.numvar - run.numdel) + " active variables; run CC5 before *RESTOR.");
+  }
 
   if (run.numvar < 1 || run.numvar > selection::max_variables || run.numdel < 0) {
     bad("CORRM2 holds " + std::to_string(run.numvar) + " variables and REORD1 " +

@@ -2,6 +2,7 @@
 // control card with the layout and parameter cards that follow it, the file-package header
 // on the listing, and the small listing helpers LOAD and UNLOAD share. After *GIST the
 // interpreter hands the turn here; GIST reads its cards from MONIN up to a blank label.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -305,7 +306,14 @@ void GSTHDR(GistRun& run, std::string_view title, std::span<const std::string> l
       items.emplace_back(row.params[i]);
       items.emplace_back(run.params[i]);
     }
-    write_formatted(run.monout, "(A6/\" PARAMETERS.....\", A6,\"=\",I5,A6/(16X,A6,\"=\",I5,A6))", items);
+    // Counts of subjects reach 400000: a value of 6 digits widens the value fields to 6
+    // columns rather than show asterisks.
+    const bool wide = std::any_of(run.params.begin(), run.params.end(),
+                                  [](std::int32_t v) { return v > 99999; });
+    write_formatted(run.monout,
+                    wide ? "(A6/\" PARAMETERS.....\", A6,\"=\",I6,A6/(16X,A6,\"=\",I6,A6))"
+                         : "(A6/\" PARAMETERS.....\", A6,\"=\",I5,A6/(16X,A6,\"=\",I5,A6))",
+                    items);
   }
 }
 

@@ -358,6 +358,14 @@ void UNLOAD(GistRun& run) {
   }
   const std::string words[] = {slot.substr(0, 6), slot.substr(6, 6)};
   GSTHDR(run, "OUTPUT", words, "");
+  // A count of 10000 or more (subjects, as a rule) fills its 4 columns with asterisks, and a
+  // load of the package would stop at that card: the analyst is told so here.
+  for (std::size_t i = 0; i < row.params.size(); ++i) {
+    if (run.params[i] <= 9999) continue;
+    GSTTXT(run, std::string(io::trim_right(row.params[i])) + " = " + std::to_string(run.params[i]) +
+                    " does not fit its 4 columns of the parameter card:");
+    GSTTXT(run, "the package punched for " + row.label + " cannot be loaded back.");
+  }
   punch_data(run, plan, e);
   // The package is complete: a later stop must not take it back off the disk.
   keep_unit_output(run.monpun);

@@ -146,10 +146,18 @@ TEST_F(PrintingColumns, FitSpreadsFreeCharactersNarrowColumnsFirst) {
   pr_column_fit(full, 8);
   EXPECT_EQ(gaps_of(full), std::vector<std::int32_t>(8, 2));
 
-  // Too wide by 10: the two stretchable gaps shrink by 5 each, but not below zero.
+  // Too wide: the stretchable gaps shrink, but keep one blank so that the values of
+  // neighbouring columns stay apart (a line of 50 characters under a 999-variable table).
   auto over = table_of({60, 60}, 3, 2);
   pr_column_fit(over, 2);  // 1 + 126 = 127: s = -8, t = -4
-  EXPECT_EQ(gaps_of(over), (std::vector<std::int32_t>{0, 0}));
+  EXPECT_EQ(gaps_of(over), (std::vector<std::int32_t>{1, 1}));
+  // Rows that would then pass the 132 characters of the table printer shrink as before.
+  auto too_wide = table_of({70, 70}, 3, 2);
+  pr_column_fit(too_wide, 2);  // 1 + 146 = 147: with one blank each still 142 columns
+  EXPECT_EQ(gaps_of(too_wide), (std::vector<std::int32_t>{0, 0}));
+  auto no_gap = table_of({60, 60}, 0, 2);
+  pr_column_fit(no_gap, 2);  // a column set flush stays flush
+  EXPECT_EQ(gaps_of(no_gap), (std::vector<std::int32_t>{0, 0}));
 
   // Captions widen their cells first.
   auto captioned = table_of({3, 3}, 1, 0);

@@ -141,6 +141,10 @@ TEST_F(DvpDriver, SpareFieldAndImpliedDecimalsOfTheTolerance) {
   EXPECT_EQ(count_lines(listing(), " AFTER 40 ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT"), 1);
   ASSERT_FALSE(run({card({"30", "", "", "", "", ".05"})}).stopped);
   EXPECT_EQ(diagv1(), converged);
+  // An iteration limit of three digits (columns 29-32 hold up to 9999) is shown whole, not
+  // as the asterisks of a two-column field.
+  ASSERT_FALSE(run({card({"30", "", "", "", "", "0.0", "", "150"})}).stopped);
+  EXPECT_EQ(count_lines(listing(), " AFTER 150 ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT"), 1);
 }
 
 // ---- the listing around the estimates ----------------------------------------------------

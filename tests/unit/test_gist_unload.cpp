@@ -169,6 +169,22 @@ TEST_F(GistUnload, ValuesTooLargeForTheirFieldsGetALayoutCard) {
                        }));
 }
 
+// Counts of subjects up to 400000 fit the entries but not the 4 columns of the punched
+// parameter card: the listing says so, and its own header shows the count whole.
+TEST_F(GistUnload, CountsTooWideForTheParameterCardAreReported) {
+  put_reals("MEANS1", {2, 1, 400000}, {1.5f, 2.5f});
+  put_reals("STDEV1", {2, 1}, {0.5f, 0.25f});
+  ASSERT_EQ(gist({"MEANS1", "STDEV1", ""}), "");
+  EXPECT_EQ(punched().at(2), "   2****");
+  EXPECT_TRUE(listing_has(" PARAMETERS.....NUMVAR=     2      "));
+  EXPECT_TRUE(listing_has("                NUMSUB=400000"));
+  EXPECT_TRUE(listing_has(" NUMSUB = 400000 does not fit its 4 columns of the parameter card:"));
+  EXPECT_TRUE(listing_has(" the package punched for MEANS1 cannot be loaded back."));
+  // A package whose counts fit keeps the header of 5 columns and gets no such lines.
+  EXPECT_TRUE(listing_has(" PARAMETERS.....NUMVAR=    2"));
+  EXPECT_FALSE(listing_has(" the package punched for STDEV1 cannot be loaded back."));
+}
+
 TEST_F(GistUnload, AMissingEntryIsReportedAndSkipped) {
   put_reals("STDEV1", {1, 1}, {2.0f});
   ASSERT_EQ(gist({"MEANS1", "STDEV1", ""}), "");

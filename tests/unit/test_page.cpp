@@ -1,5 +1,6 @@
 // Paging protocol, block sizes and run-time layout digits.
 #include "printing/page.hpp"
+#include "printing/printing_int.hpp"
 
 #include "executive/stop.hpp"
 #include "run_fixture.hpp"
@@ -97,6 +98,27 @@ TEST_F(PagingTest, NarrowHeaderAndWrongUnit) {
   EXPECT_EQ(listing[1], "1KORVEX" + std::string(34, ' ') + "Page    1");
   EXPECT_THROW(PAGER(1, page, lines, u_ + 1), Stop);
   EXPECT_NE(out_.str().find("PAGER: monoutx wrong"), std::string::npos);
+}
+
+TEST_F(PagingTest, PageNumbersBeyondFiveDigitsWidenIntoTheBlanks) {
+  // A listing of the largest data sets passes page 99999: the number keeps all its digits
+  // and the header its width, in the paging protocol and in the matrix printers alike.
+  EXPECT_EQ(page_number_width(99999), 5);
+  EXPECT_EQ(page_number_width(100000), 6);
+  EXPECT_EQ(page_number_width(1234567), 7);
+  EXPECT_EQ(widen_page_number("('1',NNNX,'Page',I5)", 99999), "('1',NNNX,'Page',I5)");
+  EXPECT_EQ(widen_page_number("('1',NNNX,'Page',I5)", 100000), "('1',NNNX,'Page',I6)");
+  std::int32_t page = 99998, lines = 0;
+  PAGER(0, page, lines, u_);
+  PAGER(0, page, lines, u_);
+  std::int32_t printer_page = 1234566;
+  printing_detail::begin_printer_page(printer_page, u_);
+  const auto listing = file_lines("MONOUT");
+  ASSERT_EQ(listing.size(), 7u);  // each PAGER(0): an empty line, the header, an empty line
+  EXPECT_EQ(listing[1], "1KORVEX" + std::string(102, ' ') + "Page99999");
+  EXPECT_EQ(listing[4], "1KORVEX" + std::string(101, ' ') + "Page100000");
+  EXPECT_EQ(listing[6], "1" + std::string(106, ' ') + "Page1234567");
+  for (std::size_t i : {1u, 4u, 6u}) EXPECT_EQ(listing[i].size(), 118u);
 }
 
 TEST_F(PagingTest, NewPageIfShort) {

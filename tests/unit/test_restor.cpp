@@ -226,7 +226,8 @@ TEST_F(RestorRun, RefusalsLeaveTheSelectionInForce) {
   const std::vector<std::vector<float>> good = reference_active;
   const std::vector<Case> cases = {
       {"UFACT1 of other variables", {{0.7f, 0.2f}, {0.6f, 0.3f}, {0.3f, 0.6f}, {0.4f, 0.4f}, {0.1f, 0.1f}},
-       {}, {}, {}, "BAD IST INFORMATION", 0},
+       {}, {}, {}, "BAD IST INFORMATION: UFACT1 has 5 rows for 4 active variables; run CC5 before *RESTOR.",
+       0},
       {"an order with a repeat", good, {}, {}, {1, 3, 4, 6, 2, 2},
        "BAD IST INFORMATION: REORD1 is not an order of the variables 1 to 6.", 0},
       {"a key list naming a sleeper", good, {{1, 5}, {3}}, {}, {},
