@@ -11,7 +11,6 @@
 
 #include "executive/errors.hpp"
 #include "executive/units.hpp"
-#include "io/console.hpp"
 #include "io/fixed_text.hpp"
 #include "io/layout.hpp"
 #include "printing/page.hpp"
@@ -46,27 +45,6 @@ constexpr std::array<std::string_view, 2> form_texts = {"unformatted", "  format
 // no file name and shows blank.
 std::string connected_name(const unit_entry& e) {
   return io::pad(io::trim_right(e.path), connected_name_length);
-}
-
-// The table refuses a second row for one file and a row beyond its 30 with a bare stop
-// code; for an *ASSIGN card the analyst is first told why, on the console and the listing.
-void explain_refused_row(std::string_view path) {
-  std::string why;
-  const std::string padded = io::pad(path, assign_word_length);
-  const std::int32_t rows = std::min(unit_count(), static_cast<std::int32_t>(unit_capacity));
-  for (std::int32_t r = 1; r <= rows && why.empty(); ++r) {
-    if (unit_row(r).path == padded) {
-      why = "ASSIGN_FILE: the file " + std::string(path) + " is already the unit " +
-            std::string(io::trim_right(unit_row(r).name)) + ".";
-    }
-  }
-  if (why.empty() && unit_count() >= unit_capacity) {
-    why = "ASSIGN_FILE: the unit table is full (" + std::to_string(unit_capacity) +
-          " units); no further *ASSIGN card fits in this run.";
-  }
-  if (why.empty()) return;
-  io::out_line(io::format_line("(1X,A)", {why}));
-  write_formatted(get_unit("MONOUT"), "(1X,A)", {why});
 }
 
 }  // namespace
@@ -146,7 +124,6 @@ void ASSIGN_FILE(std::string_view name, std::string_view path) {
     int_to_text(ec ? ec.value() : 0, std::span<char>(message.data() + message.size() - 4, 4));
     proc_error(message);
   }
-  explain_refused_row(path);
   add_unit(name, unit, duration_component, type_input, form_formatted, access_sequential, path);
 }
 
