@@ -179,7 +179,7 @@ TEST_F(AssignRun, NewRowsTakeTheFreeUnitNumbersUntilTheTableIsFull) {
   }
   EXPECT_EQ(unit_count(), 30);
   touch("f11");
-  stop_of([] { assign_card("*ASSIGN U11 f11"); }, 5207);
+  EXPECT_EQ(stop_of([] { assign_card("*ASSIGN U11 f11"); }, 5207), " \n QUIT: ERROR= 5207\n\n");
 }
 
 TEST_F(AssignRun, RefusedCardsStopWithTheirMessageAndLeaveTheTable) {
