@@ -51,6 +51,28 @@ void write_name_blocks(std::int32_t nsub) {
   rewind_unit(sc.name_unit);
 }
 
+// Opens the score entry `label` at its first object: the chunk buffer is emptied, so the
+// next object is read from the start of the entry. A missing entry stops the run.
+Kpar open_score_entry(std::string_view label) {
+  scratch_record& sc = state().sc;
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  std::vector<float> none;
+  isf_real_chunks(label, 0, kpar, notfound, none, 1);
+  isf_not_found(label, notfound);
+  sc.chunk_read = 0;
+  sc.chunk_left = 0;
+  sc.chunk_pos = 0;
+  return kpar;
+}
+
+// The next object delivered is the first, named from the first block of names.
+void start_delivery() {
+  scratch_record& sc = state().sc;
+  sc.delivered = 0;
+  sc.name_index = block_size;
+}
+
 // Steps shared by the score inputs (methods 1 and 4): names, dimension names, the score
 // entry opened and checked against the counts.
 void open_scores(std::string_view label) {
@@ -70,10 +92,7 @@ void open_scores(std::string_view label) {
   GENAME("CLUS", s.dim_names, c.ndim, 0);
   fill_index(s.dim_num, c.ndim);
 
-  Kpar sk{};
-  std::vector<float> none;
-  isf_real_chunks(label, 0, sk, notfound, none, 1);
-  isf_not_found(label, notfound);
+  const Kpar sk = open_score_entry(label);
   sc.score_label = std::string(label);
   if (sk[1] != c.ndim)
     proc_error("FSCOR1 FILE AND STDEV2 FILE CONTAIN DIFFERENT NUMBER OF FACTORS.");
@@ -86,9 +105,6 @@ void open_scores(std::string_view label) {
   const std::int32_t slot = std::max(sc.chunk_values, 1);
   sc.chunk_slots = std::max(1, read_values / slot);
   sc.chunk.assign(static_cast<std::size_t>(slot) * static_cast<std::size_t>(sc.chunk_slots), 0.0f);
-  sc.chunk_read = 0;
-  sc.chunk_left = 0;
-  sc.chunk_pos = 0;
 }
 
 void input_raw() {
@@ -210,8 +226,7 @@ void OTINPT() {
   c.bstdev = c.totsd * c.unique;
   c.conddv = c.totsd * c.conden;
   if (c.kcrit <= 0) c.kcrit = std::max(2, (2 * c.nsub) / 100);
-  s.sc.delivered = 0;
-  s.sc.name_index = block_size;
+  start_delivery();
 }
 
 void OTNEXT() {
@@ -274,17 +289,9 @@ void restart_score_input() {
   otype_state_record& s = state();
   scratch_record& sc = s.sc;
   if (s.c.inmeth != 1 && s.c.inmeth != 4) return;
-  Kpar kpar{};
-  std::int32_t notfound = 0;
-  std::vector<float> none;
-  isf_real_chunks(sc.score_label, 0, kpar, notfound, none, 1);
-  isf_not_found(sc.score_label, notfound);
-  sc.chunk_read = 0;
-  sc.chunk_left = 0;
-  sc.chunk_pos = 0;
+  open_score_entry(sc.score_label);
   if (sc.have_names) rewind_unit(sc.name_unit);
-  sc.name_index = block_size;
-  sc.delivered = 0;
+  start_delivery();
 }
 
 void OTFIND() {
