@@ -4,6 +4,7 @@
 // the tolerance or the sweep limit is reached.
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "executive/units.hpp"
@@ -19,11 +20,11 @@ namespace {
 constexpr const char* singular_layout =
     "(/' THE MATRIX FOR VARIABLE ',I3,'COMPOSED WITH ',I2,"
     "' OTHER VARIABLES IS SINGULAR, A SMALLER MATRIX WILL BE CONSIDERED')";
-constexpr const char* not_converged_layout =
-    "(/' AFTER ',I2,' ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT')";
-// The iteration limit may be punched up to 9999; a limit of 3 or 4 digits is shown whole.
-constexpr const char* not_converged_wide_layout =
-    "(/' AFTER ',I0,' ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT')";
+// The iteration limit in 2 columns; one punched with 3 or 4 digits is shown whole.
+std::string not_converged_layout(std::int32_t maxit) {
+  return "(/' AFTER ',I" + std::to_string(int_field_width(maxit, 2)) +
+         ",' ITERATIONS THE PROGRAM IS PROCEEDING, ALTHOUGH THE FOLLOWING ARE NOT')";
+}
 constexpr const char* no_number_layout =
     "(/' THE QUADRATIC FORMULA GAVE NO NUMBER FOR ',I3,' STEP(S); THOSE ESTIMATES WERE KEPT')";
 
@@ -145,8 +146,7 @@ void QF(std::int32_t qf_spare, float tol, std::int32_t ktab, std::int32_t maxit,
   if (ktab == 1) print_iteration_tables(C_D, sweeps_ld, sweeps, N, "dvp: QF", out);
   if (!converged) {
     PAGER(2, out.page, out.lines, out.unit);
-    write_formatted(out.unit, maxit <= 99 ? not_converged_layout : not_converged_wide_layout,
-                    {maxit});
+    write_formatted(out.unit, not_converged_layout(maxit), {maxit});
   }
   if (no_number > 0) {
     PAGER(2, out.page, out.lines, out.unit);

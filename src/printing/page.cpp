@@ -2,9 +2,11 @@
 // pages and reserves lines. The state lives for the run; init_page and reset_page set it.
 #include "printing/page.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "executive/errors.hpp"
+#include "executive/utilities.hpp"
 #include "executive/units.hpp"
 #include "io/console.hpp"
 #include "io/layout.hpp"
@@ -142,11 +144,11 @@ std::string int_to_text(std::int64_t n, int width) {
   return s;
 }
 
-std::int32_t page_number_width(std::int32_t page) {
-  std::int32_t width = 5;
-  for (std::int64_t limit = 100000; page >= limit && width < 10; limit *= 10) ++width;
-  return width;
+std::int32_t int_field_width(std::int64_t n, std::int32_t least) {
+  return std::max(least, decimal_digits(n));
 }
+
+std::int32_t page_number_width(std::int32_t page) { return int_field_width(page, 5); }
 
 std::string widen_page_number(std::string layout, std::int32_t page) {
   const std::int32_t width = page_number_width(page);

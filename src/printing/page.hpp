@@ -63,6 +63,11 @@ void int_to_text(std::int64_t n, std::span<char> field);
 // The same into a fresh field of `width` characters.
 std::string int_to_text(std::int64_t n, int width);
 
+// Columns an integer field needs to show n (n >= 0) whole: `least`, or as many as its digits
+// when they are more. Fields that the largest runs can overflow grow to it rather than fill
+// with asterisks.
+std::int32_t int_field_width(std::int64_t n, std::int32_t least);
+
 // Columns of the page number in a page header: 5, or as many as the digits of a number
 // beyond 99999 need (a listing of the largest data sets runs past 100000 pages). Headers
 // take the extra columns from the blanks before "Page", so they keep their width.

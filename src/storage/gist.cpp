@@ -306,13 +306,12 @@ void GSTHDR(GistRun& run, std::string_view title, std::span<const std::string> l
       items.emplace_back(row.params[i]);
       items.emplace_back(run.params[i]);
     }
-    // Counts of subjects reach 400000: a value of 6 digits widens the value fields to 6
-    // columns rather than show asterisks.
-    const bool wide = std::any_of(run.params.begin(), run.params.end(),
-                                  [](std::int32_t v) { return v > 99999; });
+    // Counts of subjects reach 400000: the value fields widen to the largest value.
+    std::int32_t width = 5;
+    for (const std::int32_t v : run.params) width = std::max(width, int_field_width(v, 5));
+    const std::string w = std::to_string(width);
     write_formatted(run.monout,
-                    wide ? "(A6/\" PARAMETERS.....\", A6,\"=\",I6,A6/(16X,A6,\"=\",I6,A6))"
-                         : "(A6/\" PARAMETERS.....\", A6,\"=\",I5,A6/(16X,A6,\"=\",I5,A6))",
+                    "(A6/\" PARAMETERS.....\", A6,\"=\",I" + w + ",A6/(16X,A6,\"=\",I" + w + ",A6))",
                     items);
   }
 }
