@@ -160,6 +160,8 @@ void select_for_dimension(std::int32_t k);
 // ---- paging and index page ---------------------------------------------------------------
 
 void span_page_init();
+// True when a block of blk_size lines can stand on one page of the page length in force.
+bool span_page_holds(std::int32_t blk_size);
 // Stops the run when a block of blk_size lines that must stand on one page cannot, naming
 // the page length it needs.
 void span_page_fits(std::int32_t blk_size);

@@ -62,8 +62,10 @@ void span_page_init() {
   p.nlpage = get_nlpage();
 }
 
+bool span_page_holds(std::int32_t blk_size) { return blk_size < page_state().nlpage; }
+
 void span_page_fits(std::int32_t blk_size) {
-  if (blk_size < page_state().nlpage) return;
+  if (span_page_holds(blk_size)) return;
   proc_error(io::format_line("(\"SPAN2 NEEDS A PAGE LENGTH OF AT LEAST \",I0,\" LINES\")",
                              {blk_size + 1}));
 }

@@ -61,7 +61,7 @@ void span_prologue() {
   const std::int32_t u = s.monout;
   // The opening is kept on one page where a page holds its 58 lines; a shorter page takes
   // it as it is written, so that it runs on over pages.
-  const bool whole = 58 < page_state().nlpage;
+  const bool whole = span_page_holds(58);
   const auto room = [whole](std::int32_t records) {
     if (!whole) span_page_reserve(records);
   };
@@ -70,7 +70,7 @@ void span_prologue() {
   write_formatted(u, "(1x/1x/1x/1x)");
   // The drawing stays together where the page holds it.
   const auto drawing = static_cast<std::int32_t>(banner.size());
-  const bool drawing_whole = drawing < page_state().nlpage;
+  const bool drawing_whole = span_page_holds(drawing);
   if (drawing_whole) room(drawing);
   for (const banner_record& b : banner) {
     if (!drawing_whole) room(1);
@@ -163,7 +163,7 @@ void span_prologue() {
   if (s.MODE == 1) return;
   if (s.MODE != 2 && s.MODE != 3) proc_error("SPAN2:span_prologue: bad value of MODE");
   // A list longer than a page is reserved set by set, so that it runs on over pages.
-  const bool list_whole = s.t_count() + 4 < page_state().nlpage;
+  const bool list_whole = span_page_holds(s.t_count() + 4);
   span_page_reserve(list_whole ? s.t_count() + 4 : 4);
   write_formatted(u, "(1X/1X)");
   write_formatted(u, "(16X,\"SUBSPACES REQUESTED BY ANALYST ..\")");

@@ -142,7 +142,7 @@ void span_spotter(std::int32_t set_no, std::int32_t k) {
     const std::int32_t groups = (n + o - 1) / o;
     // A row that one page cannot hold runs on over pages a group at a time: each group
     // carries the row number and its group number, and each new page the spotter heading.
-    const bool row_whole = groups < page_state().nlpage;
+    const bool row_whole = span_page_holds(groups);
     if (row_whole) span_page_reserve_spotter(groups, set_no, text);
     // A row of more than 100 entries numbers its groups in as many digits as they take,
     // the digits beyond the first taken from the blanks before the entries.
