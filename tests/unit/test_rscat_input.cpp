@@ -144,7 +144,8 @@ TEST_F(RscatInput, ControlCardStops) {
       {nsin_card(-1), "NSIN (number of subjects) required."},
       {card(4, -1, -1, -1, -1, 1, 10), "Bad select statement in INPUT."},
       {card(2, -1, -1, -1, -1, 1, 10), "With SELECT=2 \"COMMON\" must be set."},
-      {card(2, -1, -1, -1, 4, 1, 10), "With SELECT=2 \"COMMON\" must be set."},
+      {card(2, -1, -1, -1, 4, 1, 10),
+       "With SELECT=2 \"COMMON\" (4) exceeds the number of variables (3)."},
       {card(-1, -1, 53, -1, -1, 1, 10), "SLICE (number of slices, columns 9-12) may not exceed 52."},
       {"   A" + nsin_card(10).substr(4), "BCDBIN ERROR: Unrecognized character in \"   A\"."},
   };
