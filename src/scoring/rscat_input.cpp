@@ -151,7 +151,12 @@ void settle_selection(input_run& in, std::int32_t nv) {
     // Card numbers name variables of the input; 0 (an empty entry) or a number past the
     // last variable would select nothing.
     for (std::int32_t v : in.pair_numbers) {
-      if (v < 1 || v > nv) proc_error(selection_error);
+      if (v < 1 || v > nv) {
+        proc_error(selection_error,
+                   io::format_line("('PAIR NUMBER ',I0,' IS NOT A VARIABLE: THE VARIABLES ARE "
+                                   "NUMBERED 1 TO ',I0,'.')",
+                                   {v, nv}));
+      }
     }
     return;
   }

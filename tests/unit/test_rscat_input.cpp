@@ -117,6 +117,35 @@ TEST_F(RscatInput, BadPairCardsStop) {
   }
 }
 
+// A pair number that names no variable: the selection stop, then a line naming the number
+// and the range, on the console and in the listing alike.
+TEST_F(RscatInput, APairNumberThatIsNoVariableIsNamed) {
+  const struct {
+    std::string card;
+    const char* line;
+  } cases[] = {
+      {"1+4+.", " PAIR NUMBER 4 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+      {"2+3+3+12+.", " PAIR NUMBER 12 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+      {"1++.", " PAIR NUMBER 0 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.card);
+    fresh_process();
+    put_spread(3, 10);
+    const RunResult r = rscat({card(3, -1, -1, -1, -1, 1, 10), c.card});
+    ASSERT_TRUE(r.stopped);
+    const std::vector<std::string> console = lines_of(r.console);
+    const int at = find(console, " Error in scattergram selection cards.");
+    ASSERT_GE(at, 0) << r.console;
+    ASSERT_LT(at + 1, static_cast<int>(console.size()));
+    EXPECT_EQ(console[static_cast<std::size_t>(at + 1)], c.line);
+    const std::vector<std::string> out = listing();
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[out.size() - 2], " Error in scattergram selection cards.");
+    EXPECT_EQ(out.back(), c.line);
+  }
+}
+
 TEST_F(RscatInput, NineteenDistinctVariablesStop) {
   put_spread(3, 10);
   std::string list;
