@@ -2,6 +2,7 @@
 // message), then throws Stop; main catches it and ends the process with status 1.
 #include "executive/errors.hpp"
 
+#include <initializer_list>
 #include <string>
 
 #include "executive/stop.hpp"
@@ -28,13 +29,13 @@ void write_console_pieces(std::string_view text) {
     io::out_line(io::format_line(piece_layout(piece.size()), {piece}));
   }
 }
-}  // namespace
 
-void proc_error(std::string_view text) {
+// The stop of proc_error for one or more lines of message.
+[[noreturn]] void stop_with_lines(std::initializer_list<std::string_view> lines) {
   io::out_line(io::format_line("(' * * * * * PROCESSING ERROR - KORVEX stopping')", {}));
   io::out_line(io::format_line("(1X)", {}));
   io::out_line(io::format_line("(1X)", {}));
-  write_console_pieces(text);
+  for (const std::string_view text : lines) write_console_pieces(text);
   // A second fatal condition while the first is being reported (the listing cannot be
   // opened, say) only reaches the console.
   if (!g_stopping) {
@@ -43,12 +44,21 @@ void proc_error(std::string_view text) {
     write_formatted(u, "(1X)");
     const std::int32_t w = get_ncline() - 1 > 0 ? get_ncline() - 1 : 1;
     const std::size_t width = static_cast<std::size_t>(w);
-    for (std::size_t start = 0; start < text.size(); start += width) {
-      const std::string_view piece = text.substr(start, width);
-      write_formatted(u, piece_layout(piece.size()), {piece});
+    for (const std::string_view text : lines) {
+      for (std::size_t start = 0; start < text.size(); start += width) {
+        const std::string_view piece = text.substr(start, width);
+        write_formatted(u, piece_layout(piece.size()), {piece});
+      }
     }
   }
   QUIT(0);
+}
+}  // namespace
+
+void proc_error(std::string_view text) { stop_with_lines({text}); }
+
+void proc_error(std::string_view text, std::string_view second_line) {
+  stop_with_lines({text, second_line});
 }
 
 void QUIT(std::int32_t code) {

@@ -10,6 +10,9 @@ namespace korvex {
 // Fatal stop with a message: console header, the message in pieces of 80, the listing copy
 // in pieces of ncline - 1, then QUIT(0).
 [[noreturn]] void proc_error(std::string_view text);
+// The same stop with a second line that explains the first: it follows the message on the
+// console and in the listing, cut into pieces as the message is.
+[[noreturn]] void proc_error(std::string_view text, std::string_view second_line);
 // Stop with a numeric code: " QUIT: ERROR=" and the code (unless 0), then an empty line.
 [[noreturn]] void QUIT(std::int32_t code);
 // proc_error with the number in parentheses behind the text.

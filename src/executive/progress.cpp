@@ -78,10 +78,14 @@ const component_state component_states[] = {
 
 }  // namespace
 
+void progress_line(std::string_view text, std::int32_t unit) {
+  write_record(unit, io::free_line({text}));
+}
+
 void exec_banner(std::string_view word, std::int32_t unit) {
   for (const progress_text& p : progress_texts) {
     if (io::padded_equal(p.key, word)) {
-      if (p.line != nullptr) write_record(unit, io::free_line({p.line}));
+      if (p.line != nullptr) progress_line(p.line, unit);
       return;
     }
   }

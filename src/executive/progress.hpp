@@ -7,6 +7,9 @@
 
 namespace korvex {
 
+// Writes one progress line on the unit (MONERR): the text, after the blank that begins every
+// progress line. The texts begin with a blank of their own (" Executing ...").
+void progress_line(std::string_view text, std::int32_t unit);
 // Writes the progress line for the card's word (or nothing for a silent word).
 void exec_banner(std::string_view word, std::int32_t unit);
 // Checks a component name; stops the run for a component that is not available.

@@ -12,10 +12,13 @@
 namespace korvex {
 
 std::int32_t worker_thread_count() {
-  if (const char* text = std::getenv("KORVEX_THREADS"); text != nullptr) {
+  // An empty value counts as unset, as environment settings conventionally do
+  // ("KORVEX_THREADS= korvex"). Only the empty value: blanks are not trimmed, so " 4" and a
+  // value of blanks alone are refused like any other text that is not a whole number.
+  if (const char* text = std::getenv("KORVEX_THREADS"); text != nullptr && text[0] != '\0') {
     const std::string s(text);
     std::int32_t n = 0;
-    bool ok = !s.empty() && s.size() <= 3;
+    bool ok = s.size() <= 3;
     for (const char c : s) {
       ok = ok && c >= '0' && c <= '9';
       if (ok) n = n * 10 + (c - '0');

@@ -14,9 +14,9 @@
 
 namespace korvex {
 
-// The number of threads a pass may use: KORVEX_THREADS when set (a whole number from 1 to
-// 256; anything else stops the run with a message naming the variable), otherwise the number
-// of cores the process may run on (at least 1).
+// The number of threads a pass may use: KORVEX_THREADS when set and not empty (a whole
+// number from 1 to 256; anything else, blanks included, stops the run with a message naming
+// the variable), otherwise the number of cores the process may run on (at least 1).
 std::int32_t worker_thread_count();
 
 // A fixed set of threads that together run the parts 0..n-1 of one step: each part runs once,

@@ -156,7 +156,8 @@ void read_analyst_weights() {
 }
 
 // Method 7: NF, then one name list per cluster; the names are looked up among the variable
-// names and every unknown one is reported before the run stops.
+// names and every unknown one is reported before the run stops. A list with more than 99
+// names stops the run at once with a message of its own.
 void read_analyst_definers() {
   facs_state& s = state();
   s.nf = read_composite_count(1);
@@ -166,7 +167,15 @@ void read_analyst_definers() {
     std::int32_t count = 0;
     std::int32_t bad = 0;
     read_name_list(names, max_defs + 1, count, bad, s.monin);
-    if (bad != 0 || count < 1 || count > max_defs) error_by_tag("FACS140024", 0, 0);
+    if (bad != 0 || count < 1) error_by_tag("FACS140024", 0, 0);
+    // A list that filled the room of max_defs + 1 names is too long, whatever its names; the
+    // reader keeps no more, so the message says "more than".
+    if (count > max_defs) {
+      proc_error(io::format_line(
+          "('FACS1 Error: CLUSTER ',I0,' HAS MORE THAN ',I0,' DEFINERS; A CLUSTER TAKES AT MOST ',"
+          "I0,'.')",
+          {k, max_defs, max_defs}));
+    }
     names.resize(static_cast<std::size_t>(count));
     dname[at(k)] = std::move(names);
   }

@@ -14,6 +14,7 @@
 #include "executive/units.hpp"
 #include "executive/utilities.hpp"
 #include "io/fixed_text.hpp"
+#include "io/layout.hpp"
 #include "printing/printing.hpp"
 #include "scoring/rscat_internal.hpp"
 #include "storage/storage.hpp"
@@ -150,7 +151,12 @@ void settle_selection(input_run& in, std::int32_t nv) {
     // Card numbers name variables of the input; 0 (an empty entry) or a number past the
     // last variable would select nothing.
     for (std::int32_t v : in.pair_numbers) {
-      if (v < 1 || v > nv) proc_error(selection_error);
+      if (v < 1 || v > nv) {
+        proc_error(selection_error,
+                   io::format_line("('PAIR NUMBER ',I0,' IS NOT A VARIABLE: THE VARIABLES ARE "
+                                   "NUMBERED 1 TO ',I0,'.')",
+                                   {v, nv}));
+      }
     }
     return;
   }
@@ -158,7 +164,12 @@ void settle_selection(input_run& in, std::int32_t nv) {
   c.NVAR = nv;
   in.selected.resize(static_cast<std::size_t>(nv));
   for (std::int32_t j = 1; j <= nv; ++j) in.selected[static_cast<std::size_t>(j - 1)] = j;
-  if (c.SELECT == 2 && c.COMMON > c.NVAR) proc_error("With SELECT=2 \"COMMON\" must be set.");
+  // COMMON is set here (below 1 was refused with the cards) but names no variable.
+  if (c.SELECT == 2 && c.COMMON > c.NVAR) {
+    proc_error(io::format_line(
+        "('With SELECT=2 \"COMMON\" (',I0,') exceeds the number of variables (',I0,').')",
+        {c.COMMON, c.NVAR}));
+  }
 }
 
 // The capacity check and the subject-name list.

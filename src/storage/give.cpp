@@ -10,6 +10,7 @@
 
 #include "executive/errors.hpp"
 #include "executive/positioning.hpp"
+#include "executive/progress.hpp"
 #include "executive/units.hpp"
 #include "io/fixed_text.hpp"
 #include "printing/page.hpp"
@@ -115,6 +116,20 @@ void write_isf_bytes(std::int32_t isf, const std::vector<std::byte>& bytes) {
   set_stream_position(isf, pos + static_cast<std::int64_t>(bytes.size()));
 }
 
+// One progress line for the whole GIVE that names the entries it left out, so that the
+// console alone shows that the saved file is not the whole ISF. Nothing when none was.
+void report_left_out(const std::vector<std::string>& labels) {
+  if (labels.empty()) return;
+  std::string names = labels.front();
+  for (std::size_t i = 1; i < labels.size(); ++i) {
+    names += (i + 1 == labels.size() ? " and " : ", ") + labels[i];
+  }
+  progress_line(labels.size() == 1
+                    ? " *GIVE: " + names + " was not saved (an object-typing entry cannot be kept)."
+                    : " *GIVE: " + names + " were not saved (object-typing entries cannot be kept).",
+                get_unit("MONERR"));
+}
+
 }  // namespace
 
 void GIVE(std::int32_t give_unit, std::int32_t& page, std::int32_t& lines, std::int32_t monout) {
@@ -131,6 +146,7 @@ void GIVE(std::int32_t give_unit, std::int32_t& page, std::int32_t& lines, std::
   PAGER(-1, page, lines, monout);
 
   std::vector<std::string> word(1, std::string(6, ' '));
+  std::vector<std::string> left_out;  // the object-typing entries, for the console line
   std::vector<std::int32_t> kpar(record_buffer_items);
   std::vector<std::int32_t> type(record_buffer_items);
   for (std::int32_t i = 1; i <= isf_count(); ++i) {
@@ -154,6 +170,7 @@ void GIVE(std::int32_t give_unit, std::int32_t& page, std::int32_t& lines, std::
       // Object-typing entries cannot be restored by TAKE: they are left out, with a line.
       PAGER(1, page, lines, monout);
       write_formatted(monout, "(16X,A6,' not saved: an object-typing entry cannot be kept.')", {label});
+      left_out.emplace_back(io::trim_right(label));
       continue;
     }
     if (nt != 1 || t < 1 || t > 4) {
@@ -208,6 +225,7 @@ void GIVE(std::int32_t give_unit, std::int32_t& page, std::int32_t& lines, std::
   listing_block(page, lines, monout);
   write_formatted(monout, "(\" Output of Binary Permanent File Ends\")");
   PAGER(-2, page, lines, monout);
+  report_left_out(left_out);
 }
 
 void TAKE(std::int32_t take_unit, std::int32_t& failed, std::int32_t& page, std::int32_t& lines,

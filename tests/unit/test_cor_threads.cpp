@@ -1,6 +1,6 @@
 // COR2 and COR3 with one and with four threads on the same data storage file: the stored
-// CORRM1 (and COR3's covariances) must be the same bytes, and a bad KORVEX_THREADS stops the
-// run with a message naming it.
+// CORRM1 (and COR3's covariances) must be the same bytes; KORVEX_THREADS empty counts as
+// unset, and a bad one stops the run with a message naming it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,12 +18,17 @@
 namespace korvex::testing {
 namespace {
 
-// Sets KORVEX_THREADS for the life of the object and restores the old value after.
+// Sets KORVEX_THREADS (nullptr: unsets it) for the life of the object and restores the old
+// value after.
 class threads_setting {
  public:
   explicit threads_setting(const char* value) {
     if (const char* old = std::getenv("KORVEX_THREADS"); old != nullptr) old_ = old, had_ = true;
-    ::setenv("KORVEX_THREADS", value, 1);
+    if (value != nullptr) {
+      ::setenv("KORVEX_THREADS", value, 1);
+    } else {
+      ::unsetenv("KORVEX_THREADS");
+    }
   }
   ~threads_setting() {
     if (had_) {
@@ -90,17 +95,38 @@ TEST_F(CorThreads, ResultsAreTheSameBytesForOneAndFourThreads) {
   }
 }
 
-TEST_F(CorThreads, ABadThreadSettingStopsTheRunNamingIt) {
-  for (const char* bad : {"0", "four", "", "257", "-2", "1000000"}) {
-    threads_setting t(bad);
-    out_.str("");
-    EXPECT_THROW(worker_thread_count(), Stop) << bad;
-    EXPECT_NE(out_.str().find("KORVEX_THREADS must be a whole number from 1 to 256"),
-              std::string::npos)
-        << bad;
+// The setting as the run reads it: unset or empty gives the cores the process may run on, a
+// whole number from 1 to 256 is taken as it stands, anything else stops the run naming it.
+TEST_F(CorThreads, ThreadSettings) {
+  std::int32_t cores = 0;
+  {
+    threads_setting unset(nullptr);
+    cores = worker_thread_count();
   }
-  threads_setting t("3");
-  EXPECT_EQ(worker_thread_count(), 3);
+  ASSERT_GE(cores, 1);
+  const struct {
+    const char* value;
+    std::int32_t threads;  // 0: the run stops
+  } cases[] = {
+      {"", cores},  {"1", 1},    {"3", 3},      {"256", 256}, {"007", 7},   {"0", 0},
+      {"257", 0},   {"x", 0},    {"four", 0},   {"-2", 0},    {"1000000", 0},
+      {" 4", 0},    {"4 ", 0},   {" ", 0},      {"   ", 0},   {"2.5", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("KORVEX_THREADS=\"") + c.value + "\"");
+    threads_setting t(c.value);
+    out_.str("");
+    if (c.threads > 0) {
+      EXPECT_EQ(worker_thread_count(), c.threads);
+      EXPECT_EQ(out_.str(), "");
+      continue;
+    }
+    EXPECT_THROW(worker_thread_count(), Stop);
+    EXPECT_NE(out_.str().find(std::string(" KORVEX_THREADS must be a whole number from 1 to 256, not \"") +
+                              c.value + "\".\n"),
+              std::string::npos)
+        << out_.str();
+  }
 }
 
 }  // namespace

@@ -236,6 +236,51 @@ TEST_F(FacsFirstPhase, DefinersNamedByTheAnalyst) {
   EXPECT_NE(r.console.find("FACS1 Error: THE VALUE OF NF"), std::string::npos);
 }
 
+// A cluster of valid names takes at most 99 of them; a longer list stops with the limit,
+// not with the message for unknown names.
+TEST_F(FacsFirstPhase, AClusterOfMoreThan99DefinersStopsWithTheLimit) {
+  load_a();
+  // A list of n names, every one a variable's name, twelve to a card.
+  const auto name_cards = [](int n) {
+    std::vector<std::string> cards;
+    std::string card;
+    for (int i = 1; i <= n; ++i) {
+      card += "VAR" + std::to_string((i - 1) % 6 + 1) + (i == n ? "." : ",");
+      if (i % 12 == 0 || i == n) {
+        cards.push_back(card);
+        card.clear();
+      }
+    }
+    return cards;
+  };
+  const struct {
+    int first, second;  // the definer counts of clusters 1 and 2
+    const char* message;  // nullptr: the definer lists are taken
+  } cases[] = {
+      {99, 3, nullptr},
+      {3, 150, "FACS1 Error: CLUSTER 2 HAS MORE THAN 99 DEFINERS; A CLUSTER TAKES AT MOST 99."},
+      // Last: the stop leaves the list of cluster 2 unread on MONIN.
+      {100, 3, "FACS1 Error: CLUSTER 1 HAS MORE THAN 99 DEFINERS; A CLUSTER TAKES AT MOST 99."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.first) + " and " + std::to_string(c.second));
+    std::vector<std::string> cards = {"   7", kBlank, kBlank, "   2"};
+    for (const int n : {c.first, c.second}) {
+      const std::vector<std::string> list = name_cards(n);
+      cards.insert(cards.end(), list.begin(), list.end());
+    }
+    const RunResult r = run_with_cards(&FACS, cards);
+    if (c.message == nullptr) {
+      EXPECT_FALSE(r.stopped) << r.console;
+      continue;
+    }
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.console, std::string(" * * * * * PROCESSING ERROR - KORVEX stopping\n \n \n ") +
+                             c.message + "\n\n");
+    EXPECT_EQ(r.console.find("unknown cluster definers"), std::string::npos);
+  }
+}
+
 TEST_F(FacsFirstPhase, DataFileOfAnotherWidthIsRefused) {
   load_a();
   put_reflx({{1, 2}});

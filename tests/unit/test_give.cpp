@@ -1,5 +1,6 @@
-// Saving the ISF: object-typing entries are left out with a listing line, an unknown entry
-// type is damage that ends the run, and a stop never leaves a half-written file behind.
+// Saving the ISF: object-typing entries are left out with a listing line each and one console
+// line, an unknown entry type is damage that ends the run, and a stop never leaves a
+// half-written file behind.
 #include "storage/give.hpp"
 
 #include <filesystem>
@@ -66,6 +67,31 @@ TEST_F(GiveTest, ObjectTypingEntriesAreLeftOutWithALine) {
   EXPECT_TRUE(listing_has(" Output of Binary Permanent File Ends"));
   // MEANS1 alone: label 22 + KPAR 24 + type 20 + data 24 + END 40 bytes, then the closing END.
   EXPECT_EQ(std::filesystem::file_size("GIVE"), 22u + 24u + 20u + 24u + 40u + 40u);
+  // One console line for both, on MONERR; nothing on standard output.
+  EXPECT_EQ(err_.str(), "  *GIVE: OTYPE1 and OMEAN1 were not saved (object-typing entries cannot be kept).\n");
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(GiveTest, TheConsoleLineNamesWhatWasLeftOut) {
+  const struct {
+    std::vector<std::string> labels;
+    const char* line;  // nullptr: no line
+  } cases[] = {
+      {{}, nullptr},
+      {{"OTYPE1"}, "  *GIVE: OTYPE1 was not saved (an object-typing entry cannot be kept)."},
+      {{"OTYPE1", "OMEAN1", "OMEAN2"},
+       "  *GIVE: OTYPE1, OMEAN1 and OMEAN2 were not saved (object-typing entries cannot be kept)."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.labels.size());
+    isf_init();
+    init_page();
+    write_means();
+    for (const std::string& label : c.labels) write_entry_of_type(label, 6);
+    err_.str("");
+    GIVE(get_unit("GIVE"), page_, lines_, get_monout());
+    EXPECT_EQ(err_.str(), c.line == nullptr ? std::string() : std::string(c.line) + "\n");
+  }
 }
 
 TEST_F(GiveTest, UnknownEntryTypeIsDamageAndLeavesTheOldFile) {

@@ -117,6 +117,35 @@ TEST_F(RscatInput, BadPairCardsStop) {
   }
 }
 
+// A pair number that names no variable: the selection stop, then a line naming the number
+// and the range, on the console and in the listing alike.
+TEST_F(RscatInput, APairNumberThatIsNoVariableIsNamed) {
+  const struct {
+    std::string card;
+    const char* line;
+  } cases[] = {
+      {"1+4+.", " PAIR NUMBER 4 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+      {"2+3+3+12+.", " PAIR NUMBER 12 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+      {"1++.", " PAIR NUMBER 0 IS NOT A VARIABLE: THE VARIABLES ARE NUMBERED 1 TO 3."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.card);
+    fresh_process();
+    put_spread(3, 10);
+    const RunResult r = rscat({card(3, -1, -1, -1, -1, 1, 10), c.card});
+    ASSERT_TRUE(r.stopped);
+    const std::vector<std::string> console = lines_of(r.console);
+    const int at = find(console, " Error in scattergram selection cards.");
+    ASSERT_GE(at, 0) << r.console;
+    ASSERT_LT(at + 1, static_cast<int>(console.size()));
+    EXPECT_EQ(console[static_cast<std::size_t>(at + 1)], c.line);
+    const std::vector<std::string> out = listing();
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[out.size() - 2], " Error in scattergram selection cards.");
+    EXPECT_EQ(out.back(), c.line);
+  }
+}
+
 TEST_F(RscatInput, NineteenDistinctVariablesStop) {
   put_spread(3, 10);
   std::string list;
@@ -144,7 +173,8 @@ TEST_F(RscatInput, ControlCardStops) {
       {nsin_card(-1), "NSIN (number of subjects) required."},
       {card(4, -1, -1, -1, -1, 1, 10), "Bad select statement in INPUT."},
       {card(2, -1, -1, -1, -1, 1, 10), "With SELECT=2 \"COMMON\" must be set."},
-      {card(2, -1, -1, -1, 4, 1, 10), "With SELECT=2 \"COMMON\" must be set."},
+      {card(2, -1, -1, -1, 4, 1, 10),
+       "With SELECT=2 \"COMMON\" (4) exceeds the number of variables (3)."},
       {card(-1, -1, 53, -1, -1, 1, 10), "SLICE (number of slices, columns 9-12) may not exceed 52."},
       {"   A" + nsin_card(10).substr(4), "BCDBIN ERROR: Unrecognized character in \"   A\"."},
   };

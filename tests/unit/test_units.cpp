@@ -120,6 +120,17 @@ TEST_F(UnitsTest, ProcErrorListingPiecesFollowTheWidth) {
                                       " " + std::string(22, 'y')}));
 }
 
+TEST_F(UnitsTest, ProcErrorWithASecondLineWritesItAfterTheMessage) {
+  init_page();
+  set_ncline(50);
+  const std::string second(60, 'z');
+  EXPECT_EQ(stop_code_of([&] { proc_error("First line.", second); }), 0);
+  EXPECT_EQ(out_.str(), " * * * * * PROCESSING ERROR - KORVEX stopping\n \n \n First line.\n " + second +
+                            "\n\n");
+  EXPECT_EQ(file_lines("MONOUT"), (std::vector<std::string>{" ", " First line.", " " + std::string(49, 'z'),
+                                                            " " + std::string(11, 'z')}));
+}
+
 TEST_F(UnitsTest, QuitAndFatalWithNumber) {
   EXPECT_EQ(stop_code_of([] { QUIT(0); }), 0);
   EXPECT_EQ(out_.str(), "\n");
