@@ -46,7 +46,6 @@ std::string read_card(std::int32_t monin) {
 // The keyword of a card: columns 2-7, a-z upper-cased.
 std::string card_keyword(const std::string& card) { return io::upper_ascii(card.substr(1, 6)); }
 
-void complain(std::int32_t monerr, std::string_view text) { write_record(monerr, io::free_line({text})); }
 
 // What GEP does once a keyword has been obeyed.
 enum class ec_next {
@@ -123,11 +122,11 @@ ec_next do_dicdmp(ec_turn&) {
 ec_next do_set_nc(ec_turn& t) {
   const std::int32_t n = card_int_param(t.card);
   if (n == -1) {
-    complain(t.monerr, "E.C. line parameter invalid or missing");
+    progress_line("E.C. line parameter invalid or missing", t.monerr);
   } else if (n < min_ncline) {
-    complain(t.monerr, "Page width must be 50 or greater.");
+    progress_line("Page width must be 50 or greater.", t.monerr);
   } else if (n > max_ncline) {
-    complain(t.monerr, "Page width must be 132 or less.");
+    progress_line("Page width must be 132 or less.", t.monerr);
   } else {
     set_ncline(n);
   }
@@ -137,9 +136,9 @@ ec_next do_set_nc(ec_turn& t) {
 ec_next do_set_nl(ec_turn& t) {
   const std::int32_t n = card_int_param(t.card);
   if (n == -1) {
-    complain(t.monerr, "E.C. line parameter invalid or missing");
+    progress_line("E.C. line parameter invalid or missing", t.monerr);
   } else if (n < min_nlpage || n > max_nlpage) {
-    complain(t.monerr, "Page length must be between 20 and 999.");
+    progress_line("Page length must be between 20 and 999.", t.monerr);
   } else {
     set_nlpage(n);
   }

@@ -7,8 +7,8 @@
 
 namespace korvex {
 
-// Writes one progress line on the unit (MONERR): the text, after the blank that begins every
-// progress line. The texts begin with a blank of their own (" Executing ...").
+// Writes one line on the console error unit (MONERR): the text after the blank that begins
+// every such line (progress lines, the *SET_NC / *SET_NL complaints, the *GIVE notice).
 void progress_line(std::string_view text, std::int32_t unit);
 // Writes the progress line for the card's word (or nothing for a silent word).
 void exec_banner(std::string_view word, std::int32_t unit);
