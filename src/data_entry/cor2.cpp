@@ -96,12 +96,12 @@ void read_head(cor2_run& run) {
              " MISSES VARIABLE " + std::to_string(variable));
 }
 
-// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened; varies(k)
-// becomes non-zero where v(k) differs from the first subject's value. True when a value is
-// missing (a NaN is any value unequal to itself). Four variables at a time where the
-// processor has SSE2, since the compiler keeps such a loop scalar at its default level; the
-// operations are those of the plain loop.
-bool deviations(const float* v, const float* mean, const float* first, double* x,
+// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened, and added to
+// sum(k) in subject order; varies(k) becomes non-zero where v(k) differs from the first
+// subject's value. True when a value is missing (a NaN is any value unequal to itself). Four
+// variables at a time where the processor has SSE2, since the compiler keeps such a loop
+// scalar at its default level; the operations are those of the plain loop.
+bool deviations(const float* v, const float* mean, const float* first, double* x, double* sum,
                 std::int32_t* varies, std::size_t n) {
   std::size_t k = 0;
   bool missing = false;
@@ -114,8 +114,12 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     _mm_storeu_si128(var, _mm_or_si128(_mm_loadu_si128(var),
                                        _mm_castps_si128(_mm_cmpneq_ps(vk, _mm_loadu_ps(first + k)))));
     const __m128 d = _mm_sub_ps(vk, _mm_loadu_ps(mean + k));
-    _mm_storeu_pd(x + k, _mm_cvtps_pd(d));
-    _mm_storeu_pd(x + k + 2, _mm_cvtps_pd(_mm_movehl_ps(d, d)));
+    const __m128d d01 = _mm_cvtps_pd(d);
+    const __m128d d23 = _mm_cvtps_pd(_mm_movehl_ps(d, d));
+    _mm_storeu_pd(x + k, d01);
+    _mm_storeu_pd(x + k + 2, d23);
+    _mm_storeu_pd(sum + k, _mm_add_pd(_mm_loadu_pd(sum + k), d01));
+    _mm_storeu_pd(sum + k + 2, _mm_add_pd(_mm_loadu_pd(sum + k + 2), d23));
   }
   missing = _mm_movemask_ps(nan) != 0;
 #endif
@@ -123,13 +127,17 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     missing |= v[k] != v[k];
     varies[k] |= static_cast<std::int32_t>(v[k] != first[k]);
     x[k] = static_cast<double>(v[k] - mean[k]);
+    sum[k] += x[k];
   }
   return missing;
 }
 
 // The pass over the subjects, and the standard deviations and correlations from its totals.
 // Deviations are taken in single precision from the means of MEANS1; their products are
-// exact in double precision and totalled in subject order.
+// exact in double precision and totalled in subject order. The totals are then corrected by
+// the data's own mean deviations, totalled beside them: a mean rounded to single precision
+// would otherwise enter every variance and covariance. A MEANS1 whose means are not the
+// data's, or that counts fewer subjects than the file holds, stops the run.
 void correlate(cor2_run& run) {
   const std::int32_t nv = run.nv;
   const auto unv = static_cast<std::size_t>(nv);
@@ -156,6 +164,7 @@ void correlate(cor2_run& run) {
   std::vector<float> values(unv);
   std::vector<float> first(unv);
   std::vector<std::int32_t> varies(unv, 0);  // a variable whose values are all equal has no spread
+  std::vector<double> sum(unv, 0.0);          // the deviations' totals
   std::int32_t next_subject = 1;
   std::int32_t short_at = 0;    // the subject the file ended before
   std::int32_t missing_at = 0;  // the first subject with a missing value
@@ -171,7 +180,8 @@ void correlate(cor2_run& run) {
       }
       if (s == 1) first = values;
       double* x = b.x.data() + static_cast<std::size_t>(b.rows) * unv;
-      if (deviations(values.data(), run.means.data(), first.data(), x, varies.data(), unv)) {
+      if (deviations(values.data(), run.means.data(), first.data(), x, sum.data(), varies.data(),
+                     unv)) {
         missing_at = s;
         break;
       }
@@ -189,21 +199,30 @@ void correlate(cor2_run& run) {
         std::find_if(values.begin(), values.end(), [](float v) { return std::isnan(v); });
     refuse_missing_value(missing_at, static_cast<std::int32_t>(k - values.begin() + 1));
   }
+  if (reader.next(values)) cor::refuse_extra_subjects("COR2", run.nsub);
   rewind_unit(run.mtdst);
 
   const double n = run.nsub;
+  std::vector<double> offset(unv);  // the data's own mean less the mean of MEANS1
   std::vector<double> sd(unv);
   run.sd.assign(unv, 0.0f);
   for (std::int32_t j = 1; j <= nv; ++j) {
     const auto uj = static_cast<std::size_t>(j - 1);
-    sd[uj] = varies[uj] != 0 ? cor::sqrt0(totals(j, j) / n) : 0.0;
+    offset[uj] = sum[uj] / n;
+    const double own = static_cast<double>(run.means[uj]) + offset[uj];
+    if (!cor::mean_is_own(run.means[uj], own, cor::sqrt0(totals(j, j) / n))) {
+      cor::refuse_foreign_means("COR2", j, own, run.means[uj]);
+    }
+    sd[uj] = varies[uj] != 0 ? cor::sqrt0(totals(j, j) / n - offset[uj] * offset[uj]) : 0.0;
     run.sd[uj] = static_cast<float>(sd[uj]);
   }
   run.r.assign(rc(nv, nv) + 1, 0.0f);
   for (std::int32_t j = 1; j <= nv; ++j) {
     for (std::int32_t k = j + 1; k <= nv; ++k) {
-      const double r = cor::div0(totals(k, j) / n, sd[static_cast<std::size_t>(j - 1)] *
-                                                       sd[static_cast<std::size_t>(k - 1)]);
+      const double cov = totals(k, j) / n - offset[static_cast<std::size_t>(k - 1)] *
+                                                offset[static_cast<std::size_t>(j - 1)];
+      const double r = cor::div0(cov, sd[static_cast<std::size_t>(j - 1)] *
+                                          sd[static_cast<std::size_t>(k - 1)]);
       run.r[rc(k, j)] = cor::clamp_correlation(r);
       run.r[rc(j, k)] = run.r[rc(k, j)];
     }

@@ -97,10 +97,7 @@ void read_inputs(cor3_state& st) {
   // Sums of value - t stay small whatever the level of the data; t is a whole number, so
   // value - t is exact for values near the mean.
   st.shift.resize(static_cast<std::size_t>(st.nv));
-  for (std::size_t k = 0; k < st.shift.size(); ++k) {
-    const float m = st.means[k];
-    st.shift[k] = std::isnan(m) ? 0.0f : (std::fabs(m) < 8388608.0f ? std::trunc(m) : m);
-  }
+  for (std::size_t k = 0; k < st.shift.size(); ++k) st.shift[k] = shift_of(st.means[k]);
 
   st.counts.assign(static_cast<std::size_t>(st.nv), st.nsub);
   if (st.options.complete != 1) {

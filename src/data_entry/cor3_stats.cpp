@@ -38,6 +38,10 @@ struct pass_totals {
   std::unique_ptr<cross_products> sums;
   std::unique_ptr<cross_products> cross;    // X'X, lower: sum of x(j) x(k)
   std::vector<char> varies;                 // a variable with some spread in its x values
+  // Complete-data path: the total of each variable's x over all subjects (a missing value
+  // counting as the x it was given), and the number of values that were not missing.
+  std::vector<double> sum;
+  std::vector<std::int32_t> present;
 };
 
 // The statistics in double precision, n x n column by column (element (i, j) at
@@ -61,19 +65,23 @@ struct pair_stats {
 struct conversion {
   const float* shift;        // t(k)
   const float* inserted;     // the value a missing one takes when the mean is inserted
+  const double* exact;       // the same unrounded, when means are inserted (else null)
   const std::int32_t* fill;  // -1 where a missing value gets the mean, else 0
   bool matched;              // the matched path: presence columns and flags
   bool moments;              // the squares beside the values
   std::size_t nv;
 };
 
-// One subject's values v(1..nv): x(k) (a missing value is the inserted mean, else 0); on the
-// matched path p(k) (1 present, 0 absent), flags(k) and xs(k) = x(k), and with the moments
-// xs(nv + k) = x(k)^2; lo/hi follow the least and greatest x over the values that count. Four
-// variables at a time where the processor has SSE2 (the compiler keeps the loop scalar at its
-// default level), with the operations of the plain loop that finishes the row.
+// One subject's values v(1..nv): x(k) (a missing value is the inserted mean, unrounded where
+// exact is given, else 0); on the matched path p(k) (1 present, 0 absent), flags(k) and
+// xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2; on the complete-data path x(k) is
+// added to sum(k) and each value that is not missing counts in present(k); lo/hi follow the
+// least and greatest x over the values that count. Four variables at a time where the
+// processor has SSE2 (the compiler keeps the loop scalar at its default level), with the
+// operations of the plain loop that finishes the row.
 void convert_subject(const conversion& c, const float* v, double* x, double* p,
-                     std::uint8_t* flags, double* xs, float* lo, float* hi) {
+                     std::uint8_t* flags, double* xs, double* sum, std::int32_t* present_count,
+                     float* lo, float* hi) {
   std::size_t k = 0;
 #if defined(__SSE2__)
   const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
@@ -93,10 +101,24 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
     const __m128 h = _mm_loadu_ps(hi + k);
     _mm_storeu_ps(lo + k, _mm_or_ps(_mm_and_ps(counts, _mm_min_ps(xk, l)), _mm_andnot_ps(counts, l)));
     _mm_storeu_ps(hi + k, _mm_or_ps(_mm_and_ps(counts, _mm_max_ps(xk, h)), _mm_andnot_ps(counts, h)));
-    const __m128d x01 = _mm_cvtps_pd(xk);
-    const __m128d x23 = _mm_cvtps_pd(_mm_movehl_ps(xk, xk));
+    __m128d x01 = _mm_cvtps_pd(xk);
+    __m128d x23 = _mm_cvtps_pd(_mm_movehl_ps(xk, xk));
+    if (c.exact != nullptr) {
+      const __m128d m01 = _mm_castps_pd(_mm_unpacklo_ps(missing, missing));
+      const __m128d m23 = _mm_castps_pd(_mm_unpackhi_ps(missing, missing));
+      x01 = _mm_or_pd(_mm_and_pd(m01, _mm_loadu_pd(c.exact + k)), _mm_andnot_pd(m01, x01));
+      x23 = _mm_or_pd(_mm_and_pd(m23, _mm_loadu_pd(c.exact + k + 2)), _mm_andnot_pd(m23, x23));
+    }
     _mm_storeu_pd(x + k, x01);
     _mm_storeu_pd(x + k + 2, x23);
+    if (!c.matched) {
+      _mm_storeu_pd(sum + k, _mm_add_pd(_mm_loadu_pd(sum + k), x01));
+      _mm_storeu_pd(sum + k + 2, _mm_add_pd(_mm_loadu_pd(sum + k + 2), x23));
+      auto* pc = reinterpret_cast<__m128i*>(present_count + k);
+      // A value that is not missing has the mask -1, and subtracting it counts one.
+      _mm_storeu_si128(pc, _mm_sub_epi32(_mm_loadu_si128(pc),
+                                         _mm_castps_si128(_mm_andnot_ps(missing, all))));
+    }
     if (c.matched) {
       _mm_storeu_pd(p + k, _mm_and_pd(_mm_castps_pd(_mm_unpacklo_ps(present, present)), one));
       _mm_storeu_pd(p + k + 2, _mm_and_pd(_mm_castps_pd(_mm_unpackhi_ps(present, present)), one));
@@ -119,8 +141,12 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
     const bool counts = present || !c.matched;
     lo[k] = counts ? std::min(lo[k], xk) : lo[k];
     hi[k] = counts ? std::max(hi[k], xk) : hi[k];
-    const double xd = xk;
+    const double xd = missing && c.exact != nullptr ? c.exact[k] : xk;
     x[k] = xd;
+    if (!c.matched) {
+      sum[k] += xd;
+      present_count[k] += missing ? 0 : 1;
+    }
     if (c.matched) {
       p[k] = present ? 1.0 : 0.0;
       flags[k] = present ? 1 : 0;
@@ -130,8 +156,10 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
   }
 }
 
-// CR3ACC: one pass over the NSUB subject records.
-void accumulate(cor3_state& st, pass_totals& t) {
+// CR3ACC: one pass over the NSUB subject records; `inserted` (x units) is the value a missing
+// one takes when means are inserted. A record beyond the NSUB-th stops the run: MEANS1, which
+// counts the subjects, is then not the data's.
+void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inserted) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
   const auto unv = static_cast<std::size_t>(nv);
@@ -168,13 +196,13 @@ void accumulate(cor3_state& st, pass_totals& t) {
   }
   std::vector<float> values(unv);
   // A missing value: the mean when one is inserted (present), else absent with x = 0.
-  std::vector<float> inserted(unv, 0.0f);
-  std::vector<std::int32_t> fill(unv, 0);  // -1 where a missing value gets the mean
-  for (std::size_t k = 0; k < unv; ++k) {
-    fill[k] = o.insert_means == 1 && !std::isnan(st.means[k]) ? -1 : 0;
-    if (fill[k] != 0) inserted[k] = st.means[k] - st.shift[k];
-  }
-  const conversion conv{st.shift.data(), inserted.data(), fill.data(), matched, moments, unv};
+  const std::vector<std::int32_t> fill(unv, o.insert_means == 1 ? -1 : 0);
+  t.sum.assign(matched ? 0 : unv, 0.0);
+  t.present.assign(matched ? 0 : unv, 0);
+  const std::vector<float> rounded(inserted.begin(), inserted.end());
+  const conversion conv{st.shift.data(), rounded.data(),
+                        o.insert_means == 1 ? inserted.data() : nullptr,
+                        fill.data(), matched, moments, unv};
   // The least and greatest x of each variable over the values that count: a variable whose
   // x values are all equal has no spread.
   std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
@@ -196,7 +224,8 @@ void accumulate(cor3_state& st, pass_totals& t) {
       convert_subject(conv, values.data(), b.x.data() + base,
                       matched ? b.p.data() + base : nullptr,
                       matched ? b.flags.data() + base : nullptr,
-                      matched ? b.xs.data() + wbase : nullptr, lo.data(), hi.data());
+                      matched ? b.xs.data() + wbase : nullptr, matched ? nullptr : t.sum.data(),
+                      matched ? nullptr : t.present.data(), lo.data(), hi.data());
     }
     return b.rows > 0;
   };
@@ -207,9 +236,78 @@ void accumulate(cor3_state& st, pass_totals& t) {
     if (t.cross) t.cross->add(b.x, b.rows);
   };
   relay_blocks(t.pool.threads() > 1, read_block, total_block);
+  if (reader.next(values)) refuse_extra_subjects("COR3", st.nsub);
   rewind_unit(st.mtdst);
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
+}
+
+// Mean substitution: a first pass totals each variable's present values (less t, in double
+// precision and subject order); their mean must be the mean of MEANS1, which stops the run
+// otherwise, and a missing value is then given this mean rather than its single-precision
+// rounding. Returns the inserted values in x units; leaves MTDST after its head.
+std::vector<double> inserted_means(cor3_state& st) {
+  const auto unv = static_cast<std::size_t>(st.nv);
+  std::vector<double> sum(unv, 0.0);
+  std::vector<double> squares(unv, 0.0);
+  std::vector<std::int32_t> present(unv, 0);
+  std::vector<float> values(unv);
+  subject_reader reader(st.mtdst, st.nv);
+  for (std::int32_t s = 1; s <= st.nsub; ++s) {
+    if (!reader.next(values)) {
+      throw io::IoError("COR3: the data storage file ends after " + std::to_string(s - 1) +
+                            " of its " + std::to_string(st.nsub) + " subjects",
+                        1);
+    }
+    for (std::size_t k = 0; k < unv; ++k) {
+      if (std::isnan(values[k])) continue;
+      const double d = static_cast<double>(values[k]) - st.shift[k];
+      sum[k] += d;
+      squares[k] += d * d;
+      ++present[k];
+    }
+  }
+  rewind_unit(st.mtdst);
+  skip_to_zero_record(st.mtdst);
+  std::vector<double> inserted(unv, 0.0);
+  for (std::size_t k = 0; k < unv; ++k) {
+    const double offset = div0(sum[k], present[k]);
+    const double own = st.shift[k] + offset;
+    if (!mean_is_own(st.means[k], own, sqrt0(div0(squares[k], present[k])))) {
+      refuse_foreign_means("COR3", static_cast<std::int32_t>(k + 1), own, st.means[k]);
+    }
+    inserted[k] = offset;
+  }
+  return inserted;
+}
+
+// Complete-data path without inserted means: the mean of each variable's present values (a
+// missing value counted as t adds 0 to the totals) must be that of MEANS1.
+void check_complete_means(const cor3_state& st, const pass_totals& t) {
+  for (std::int32_t k = 1; k <= st.nv; ++k) {
+    const auto uk = static_cast<std::size_t>(k - 1);
+    const double own = st.shift[uk] + div0(t.sum[uk], t.present[uk]);
+    const double rms = t.cross ? sqrt0((*t.cross)(k, k) / st.nsub) : 0.0;
+    if (!mean_is_own(st.means[uk], own, rms)) refuse_foreign_means("COR3", k, own, st.means[uk]);
+  }
+}
+
+// Missing-data path: true when every shift t came from the variable's own mean; otherwise the
+// shifts are taken anew from the means of the present values (the diagonal of the pass).
+bool matched_shift_fits(cor3_state& st, const pass_totals& t) {
+  const std::int32_t nv = st.nv;
+  std::vector<float> own_shift(static_cast<std::size_t>(nv));
+  bool fits = true;
+  for (std::int32_t k = 1; k <= nv; ++k) {
+    const auto uk = static_cast<std::size_t>(k - 1);
+    const std::int32_t n = (*t.count)(k, k);
+    const double own = st.shift[uk] + div0((*t.sums)(k, k), n);
+    const double rms = t.sums->cols() > nv ? sqrt0(div0((*t.sums)(k, nv + k), n)) : 0.0;
+    fits = fits && mean_is_own(st.means[uk], own, rms);
+    own_shift[uk] = shift_of(static_cast<float>(own));
+  }
+  if (!fits) st.shift = own_shift;
+  return fits;
 }
 
 // Runs column(j) for j = 1..nv, the columns shared among the pool's threads. A column's
@@ -249,10 +347,10 @@ pair_stats compute(cor3_state& st, pass_totals& t) {
         ps.m(k, j) = div0((*t.sums)(k, j), n);
         ps.m(j, k) = div0((*t.sums)(j, k), n);
       } else {
-        ps.m(k, j) = static_cast<double>(st.means[static_cast<std::size_t>(j - 1)]) -
-                     st.shift[static_cast<std::size_t>(j - 1)];
-        ps.m(j, k) = static_cast<double>(st.means[static_cast<std::size_t>(k - 1)]) -
-                     st.shift[static_cast<std::size_t>(k - 1)];
+        // The data's own means, from the totals of the pass: a mean of MEANS1, rounded to
+        // single precision, would enter every covariance with the whole of its error.
+        ps.m(k, j) = t.sum[static_cast<std::size_t>(j - 1)] / st.nsub;
+        ps.m(j, k) = t.sum[static_cast<std::size_t>(k - 1)] / st.nsub;
       }
     }
   });
@@ -415,8 +513,23 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
 }  // namespace
 
 void cor3_statistics(cor3_state& st) {
+  const auto unv = static_cast<std::size_t>(st.nv);
+  std::vector<double> inserted(unv, 0.0);
+  if (st.options.insert_means == 1) inserted = inserted_means(st);
   pass_totals totals(st.nv);
-  accumulate(st, totals);
+  accumulate(st, totals, inserted);
+  if (st.options.complete == 1) {
+    if (st.options.insert_means == 0) check_complete_means(st, totals);
+  } else if (!matched_shift_fits(st, totals)) {
+    // The matched statistics do not depend on MEANS1, but a shift far from the data costs
+    // their totals precision: the pass is made again about the data's own means.
+    skip_to_zero_record(st.mtdst);
+    pass_totals again(st.nv);
+    accumulate(st, again, inserted);
+    const pair_stats stats = compute(st, again);
+    write_and_print(st, stats);
+    return;
+  }
   const pair_stats stats = compute(st, totals);
   write_and_print(st, stats);
 }

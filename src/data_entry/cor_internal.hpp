@@ -59,6 +59,26 @@ double sqrt0(double x);
 // A correlation kept within -1..1: rounding may carry a perfect correlation just past 1.
 float clamp_correlation(double r);
 
+// ---- MEANS1 against the data -------------------------------------------------------------
+// The correlations are formed from the data's own totals; MEANS1 only centres them. A MEANS1
+// that is not the data's (a *TAKE or *GIST after *DAP brought another data set's) would
+// otherwise pass for the data's and pair their correlations with other data's results.
+
+// True when m, the variable's mean in MEANS1, is the mean `own` of its values in the data
+// storage file (totalled in double precision) up to the rounding of a stored single-precision
+// mean; rms is the root mean square of the deviations from the centre the totals used, which
+// bounds the rounding of own where the mean lies near 0. A NaN m is never the data's.
+bool mean_is_own(float m, double own, double rms);
+
+// Stops the run: MEANS1 holds a mean of `variable` that is not the data's (own and m as
+// above); component names the refusing component ("COR2", "COR3") in the remedy line.
+[[noreturn]] void refuse_foreign_means(std::string_view component, std::int32_t variable,
+                                       double own, float m);
+
+// Stops the run: the data storage file holds more subject records than the nsub that MEANS1
+// counts, so MEANS1 is not the data's either.
+[[noreturn]] void refuse_extra_subjects(std::string_view component, std::int32_t nsub);
+
 // The 104-character title of the correlation matrix listing: caption padded to 24, the
 // 72-character run title and 8 blanks.
 std::string matrix_title(std::string_view caption, std::string_view title72);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -67,6 +68,13 @@ struct cor3_state {
   std::vector<float> shift;          // t(k): the mean truncated to a whole number
   std::vector<std::int32_t> counts;  // present values per variable
 };
+
+// The shift t of a variable with mean m: the mean truncated to a whole number while its
+// magnitude is below 2^23, else the mean itself; 0 for a NaN. Sums of value - t stay small
+// whatever the level of the data, and value - t is exact for values near the mean.
+inline float shift_of(float m) {
+  return std::isnan(m) ? 0.0f : (std::fabs(m) < 8388608.0f ? std::trunc(m) : m);
+}
 
 // The 72-character title line of the state.
 std::string cor3_title_line(const cor3_state& st);

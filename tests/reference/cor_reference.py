@@ -179,11 +179,11 @@ def main():
     emit_matrix("miss_cov0", cov0)
     emit_matrix("miss_cov1", cov1)
     emit_matrix("miss_r", r)
-    # The same data with each missing value replaced by its variable's mean (as MEANS1 holds
-    # it, in single precision): ordinary correlations of the filled data.
-    filled = miss.copy()
+    # The same data with each missing value replaced by the mean of its variable's present
+    # values (in double precision): ordinary correlations of the filled data.
+    filled = miss.astype(np.float64)
     for j in range(filled.shape[1]):
-        filled[np.isnan(filled[:, j]), j] = f32(pm[j])
+        filled[np.isnan(filled[:, j]), j] = pm[j]
     _, _, rf = complete_stats(filled)
     emit_matrix("miss_filled_r", rf)
 

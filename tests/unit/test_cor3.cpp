@@ -272,7 +272,7 @@ TEST_F(Cor3, InsertedMeansTreatTheDataAsComplete) {
   run(card({{10, "1"}, {13, "1"}}));
   EXPECT_EQ(count_lines("NO MISSING DATA"), 1u);
   EXPECT_FALSE(on_isf("2SENS1"));
-  expect_square("CORRM1", 5, ref::miss_filled_r, 1e-5);
+  expect_square("CORRM1", 5, ref::miss_filled_r, 1e-6);
 }
 
 // ---- input errors --------------------------------------------------------------------------
