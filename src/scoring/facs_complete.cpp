@@ -187,7 +187,7 @@ void SCORE2(std::vector<double>& cross) {
       // the variable does; other deviations take the loop that skips.
       bool finite = true;
       for (std::size_t j = 0; j < static_cast<std::size_t>(s.nv); ++j) {
-        x[j] -= s.xmean[j];
+        x[j] = static_cast<float>(static_cast<double>(x[j]) - s.centre[j]);
         finite &= std::fabs(x[j]) <= std::numeric_limits<float>::max();
       }
       const std::size_t nv = static_cast<std::size_t>(s.nv);
@@ -238,6 +238,7 @@ void SCORE2(std::vector<double>& cross) {
 void FACS2() {
   facs_state& s = state();
   TRANS();
+  variable_centres("FACS2");
   std::vector<double> cross(static_cast<std::size_t>(max_comp) * max_comp, 0.0);
   SCORE2(cross);
   rewind_unit(s.mtdst);

@@ -1,6 +1,7 @@
 // The scale of the scores (the standard deviation each composite gets), the head of the
-// scoring listing, and the step that stores MEANS2 and STDEV2 and opens the data storage
-// file: its titles and variable count checked, left at the first subject record.
+// scoring listing, the step that stores MEANS2 and STDEV2 and opens the data storage file
+// (its titles and variable count checked, left at the first subject record), and the
+// variables' own means, which a scoring pass reads from that file before it scores.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -201,6 +202,37 @@ void DSTCHK() {
                     {nvd, s.nv});
     proc_error("SYSTEM ERROR");
   }
+  skip_to_zero_record(s.mtdst);
+}
+
+void variable_centres(std::string_view pass) {
+  facs_state& s = state();
+  const auto nv = static_cast<std::size_t>(s.nv);
+  std::vector<double> sum(nv, 0.0);
+  std::vector<double> count(nv, 0.0);
+  std::vector<float> x(nv, 0.0f);
+  dsf::subject_reader reader(s.mtdst, s.nv);
+  for (std::int32_t subject = 1; subject <= s.nsub; ++subject) {
+    const std::int32_t status = reader.read(x, nullptr, nullptr);
+    if (status == -1)
+      proc_error(std::string(pass) + " Error: Unexpected end of DST while reading data.");
+    if (status != 0)
+      fatal_with_number(std::string(pass) + " Error: Error while reading data from the DST",
+                        status);
+    for (std::size_t j = 0; j < nv; ++j) {
+      if (std::isnan(x[j])) continue;
+      sum[j] += static_cast<double>(x[j]);
+      count[j] += 1.0;
+    }
+  }
+  // A variable without a present value weighs in no score; it keeps XMEAN.
+  for (std::size_t j = 0; j < nv; ++j) {
+    const auto stored = static_cast<double>(s.xmean[j]);
+    const double own = count[j] > 0.0 ? sum[j] / count[j] : stored;
+    const bool near = std::fabs(own - stored) <= centre_tolerance * std::fabs(s.xsd[j]);
+    s.centre[j] = near ? stored : own;
+  }
+  rewind_unit(s.mtdst);
   skip_to_zero_record(s.mtdst);
 }
 

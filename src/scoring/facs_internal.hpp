@@ -21,19 +21,29 @@ inline constexpr std::int32_t max_comp = 50;    // NF limit, leading dimension o
 inline constexpr std::int32_t max_defs = 99;    // definers per cluster
 inline constexpr std::int32_t block_size = 50;  // subjects per block of the score pages
 
-// A composite counts as not varying over the subjects when its spread is below this fraction
-// of the size of the weighted terms it is summed from. Every value here is single precision:
-// the stored data, the means, the correlations and each product and sum carry a relative
-// rounding of half an epsilon, so a composite whose terms cancel (A plus 10 - A) is left with
-// a few epsilon times the size of its terms, and that is all its "spread" is. Sixteen epsilon
-// (about 1.9e-6) stays clear of that rounding also for sums over many definers, while any
-// composite that really varies lies many orders above it; the test is relative, so data of any
-// scale (values of 1e-4 as well as 1e4) are judged alike. The missing-data pass compares the
-// spread of the composites over the scored subjects with the mean over those subjects of
-// sum |w_j| (|x_j| + |mean_j|) (the raw terms, whose own rounding limits how constant a
-// composite can be); the complete-data pass, which sees only the correlations, compares the
-// variance w'Rw with the size sum |w_j w_b r_jb| of its terms.
+// A composite counts as not varying over the subjects when its spread is below a small
+// fraction of the size of the weighted terms it is summed from; the test is relative, so data
+// of any scale (values of 1e-4 as well as 1e4) are judged alike.
+// The complete-data pass, which sees only the correlations, compares the variance w'Rw with the
+// size sum |w_j w_b r_jb| of its terms. Each of them is single precision with a relative
+// rounding of half an epsilon, so a composite whose terms cancel (A plus 10 - A) is left with a
+// few epsilon times that size, and that is all its "spread" is. Sixteen epsilon (about 1.9e-6)
+// stays clear of that rounding also for sums over many definers, while any composite that
+// really varies lies many orders above it.
 inline constexpr float negligible_spread = 16.0f * std::numeric_limits<float>::epsilon();
+// The missing-data pass compares the spread of its composites over the scored subjects with the
+// mean over those subjects of sum |w_j| (|x_j| + |mean_j|), the size of the raw terms. The
+// composites are formed about the data's own means, so all that rounding leaves in a composite
+// that does not vary is the rounding of the stored values (half a unit in their last place,
+// below epsilon |x_j|) and of the few operations on each term, a fraction of an epsilon of that
+// size. A composite that varies is no further above it than the data's spread is above their
+// rounding: values near 1e6 with a spread of 1 are only about eight epsilon of their size
+// apart, and the composites of such data must still be scored. So the bound is one epsilon.
+inline constexpr float negligible_raw_spread = std::numeric_limits<float>::epsilon();
+// XMEAN stays the centre of a variable while it is the data's mean to within this share of the
+// variable's standard deviation: a shift of every score by no more than that is far below what
+// the scores can show, and the scores of ordinary data stay exactly as they were.
+inline constexpr double centre_tolerance = 1.0e-5;
 
 // Element (i, j) of a column-major matrix with leading dimension ld.
 inline std::size_t ix(std::int32_t i, std::int32_t j, std::int32_t ld) {
@@ -76,6 +86,9 @@ struct facs_state {
   std::vector<std::string> vname = std::vector<std::string>(max_vars, std::string(20, ' '));
   std::vector<float> sd = std::vector<float>(max_comp, 0.0f);
   std::vector<float> xmean = std::vector<float>(max_vars, 0.0f);
+  // The value on which the scoring passes centre each variable (variable_centres): XMEAN, or
+  // the data's own mean where XMEAN is not that mean to within a small share of a deviation.
+  std::vector<double> centre = std::vector<double>(max_vars, 0.0);
   std::vector<float> xsd = std::vector<float>(max_vars, 0.0f);
   // W(k, j): weight of variable j in composite k, leading dimension 50.
   std::vector<float> w = std::vector<float>(static_cast<std::size_t>(max_comp) * max_vars, 0.0f);
@@ -119,6 +132,15 @@ void WTMAT();
 void DSTCHK();
 // Chooses the complete-data (2) or the missing-data (3) pass.
 void pass_decision();
+// The centre of every variable for the scoring passes, into centre; the file is left at its
+// first subject again. The data's own mean of each variable (over its present values, totalled
+// in double in subject order) replaces XMEAN where the two differ by more than
+// centre_tolerance of the variable's deviation. XMEAN (MEANS1) is the data's mean rounded to
+// single precision, and that rounding, which shifts every score, is not small beside the spread
+// of data far from zero; a MEANS1 that belongs to other data is replaced as well. A file that
+// ends before NSUB subjects, or a damaged record, stops the run with the message of the pass
+// that reads it (`pass`: "FACS2" or "FACS3").
+void variable_centres(std::string_view pass);
 
 // ---- inversion and products --------------------------------------------------------------
 // Inverts the symmetric leading n x n block of a (leading dimension ld) in place by sweeping
@@ -168,9 +190,9 @@ void score_strip_head(std::string_view title, std::int32_t lo, std::int32_t hi,
 // present definers of list (weights W(k, j) already divided by the deviations), each
 // missing one counted at their mean. True with c = the present count when enough definers
 // are present (at least one, and at least PMIN of them); false with y = 0, c = -present.
-// When size is given and the composite exists, *size receives the size of its terms: the sum
-// over the present definers of |W(k, j)| (|x_j| + |XMEAN(j)|), scaled up like y for the
-// missing ones.
+// The values are taken about the centres of variable_centres. When size is given and the
+// composite exists, *size receives the size of its terms: the sum over the present definers of
+// |W(k, j)| (|x_j| + |mean_j|), scaled up like y for the missing ones.
 bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
                         std::int32_t k, float& y, std::int32_t& c, float* size = nullptr);
 // The definer lists of every composite (variables with a non-zero weight).

@@ -121,9 +121,9 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
     m.zmean[at(k)] = static_cast<float>(sum[at(k)] / n);
     const double rad = std::max(0.0, n * sumsq[at(k)] - sum[at(k)] * sum[at(k)]);
     m.zsd[at(k)] = static_cast<float>(std::sqrt(rad) / n);
-    // A spread that rounding alone explains counts as none (see negligible_spread).
+    // A spread that rounding alone explains counts as none (see negligible_raw_spread).
     const double terms = size[at(k)] / n;
-    if (!(m.zsd[at(k)] > negligible_spread * terms)) m.zsd[at(k)] = 0.0f;
+    if (!(m.zsd[at(k)] > negligible_raw_spread * terms)) m.zsd[at(k)] = 0.0f;
     m.scorable[at(k)] = m.zsd[at(k)] > 0.0f;
   }
   std::vector<float> table(static_cast<std::size_t>(max_comp) * 3, 0.0f);
@@ -289,9 +289,11 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
     const bool absent = isnan(xj);
     missing += absent ? 1 : 0;
     const float wkj = s.w[ix(k, j, max_comp)];
-    const float term = (xj - s.xmean[at(j)]) * wkj;
+    const double mean = s.centre[at(j)];
+    const float term = static_cast<float>(static_cast<double>(xj) - mean) * wkj;
     a += absent ? 0.0f : term;
-    terms += absent ? 0.0f : std::fabs(wkj) * (std::fabs(xj) + std::fabs(s.xmean[at(j)]));
+    terms += absent ? 0.0f
+                    : std::fabs(wkj) * (std::fabs(xj) + static_cast<float>(std::fabs(mean)));
   }
   const std::int32_t ndef = static_cast<std::int32_t>(list.size());
   const std::int32_t present = ndef - missing;
@@ -311,6 +313,7 @@ void FACS3() {
   facs_state& s = state();
   notice();
   const std::vector<std::vector<std::int32_t>> lists = DEFNDX();
+  variable_centres("FACS3");
   const moments m = ZSCORE(lists);
   pairs p(static_cast<std::size_t>(max_comp) * max_comp);
   RSTND3(m, p);

@@ -167,22 +167,26 @@ void variable_statistics() {
   rscat_control_record& c = rscat_control();
   for (std::int32_t j = 1; j <= c.NVAR; ++j) {
     const auto uj = static_cast<std::size_t>(j - 1);
-    // Totalled in double: raw moments of data whose mean is large against its spread lose
-    // the spread in single precision.
+    // The squares are taken about the variable's own mean, totalled in double: raw moments of
+    // data whose mean is large against its spread lose that spread, in double as well.
     double n = 0.0;
     double s = 0.0;
-    double q = 0.0;
     for (std::int32_t i = 1; i <= c.NSUB; ++i) {
       const float v = c.x(i, j);
       if (std::isnan(v)) continue;
       n += 1.0;
       s += static_cast<double>(v);
-      q += static_cast<double>(v) * static_cast<double>(v);
     }
-    double radicand = n * q - s * s;
-    if (radicand < 0.0) radicand = 0.0;
-    c.MEANV[uj] = static_cast<float>(s / n);
-    c.SDEV[uj] = static_cast<float>(std::sqrt(radicand) / n);
+    const double mean = s / n;
+    double q = 0.0;
+    for (std::int32_t i = 1; i <= c.NSUB; ++i) {
+      const float v = c.x(i, j);
+      if (std::isnan(v)) continue;
+      const double d = static_cast<double>(v) - mean;
+      q += d * d;
+    }
+    c.MEANV[uj] = static_cast<float>(mean);
+    c.SDEV[uj] = static_cast<float>(std::sqrt(q / n));
     c.LOWER[uj] = c.MEANV[uj] - 2.55f * c.SDEV[uj];
     c.UPPER[uj] = c.MEANV[uj] + 2.55f * c.SDEV[uj];
   }

@@ -77,7 +77,8 @@ void echo_field(std::string_view text, std::int32_t first, std::int32_t last, st
 
 void rscat_main();
 void explain_graph();
-// Mean, standard deviation and bounds of every selected variable (sums in double).
+// Mean, standard deviation and bounds of every selected variable (sums in double, the squares
+// about the variable's own mean).
 void variable_statistics();
 
 // A PAGER call on the run's own counters.
@@ -107,15 +108,19 @@ struct pair_result {
   float N = 0.0f;          // subjects with both values
   std::int32_t plotted = 0;  // the integer part of N
   float r = 0.0f;
+  double mean_x = 0.0;  // the means of X and Y over the pair's subjects, kept in double for
+  double mean_y = 0.0;  // the slice totals and the linear predictions
   direction_stats xy;  // P = X, Q = Y
   direction_stats yx;  // P = Y, Q = X
 };
 
 // Statistics of the pair over the subjects with both values; replaces MEANV, SDEV, LOWER and
-// UPPER of X and Y. Sums are totalled in double, results stored in single precision.
+// UPPER of X and Y. Sums are totalled in double, the squares and products about the pair's
+// means, results stored in single precision.
 void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr);
-// The slices of P predicting Q.
-void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_stats& d);
+// The slices of P predicting Q; mean_p and mean_q are the pair's means of P and Q (pair_stats).
+void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p, double mean_q,
+                 direction_stats& d);
 // The slice position (1..SLICE) of a value of P; a position that is not a number counts as the
 // upper bound.
 std::int32_t slice_of(float value, float lower, float upper, std::int32_t slices);

@@ -111,40 +111,50 @@ void prediction_lines(const pair_result& pr) {
 
 void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr) {
   rscat_control_record& c = rscat_control();
-  // Totalled in double; the results are stored in single precision.
+  const auto both = [&c, X, Y](std::int32_t i) {
+    return !std::isnan(c.x(i, X)) && !std::isnan(c.x(i, Y));
+  };
+  // Totalled in double, the squares and products about the means of the pair's subjects: raw
+  // moments of data whose mean is large against its spread would leave the spread to the
+  // rounding of their difference. The results are stored in single precision.
   double n = 0.0;
   double sx = 0.0;
   double sy = 0.0;
+  for (std::int32_t i = 1; i <= c.NSUB; ++i) {
+    if (!both(i)) continue;
+    n += 1.0;
+    sx += static_cast<double>(c.x(i, X));
+    sy += static_cast<double>(c.x(i, Y));
+  }
+  const double mx = sx / n;
+  const double my = sy / n;
   double sxx = 0.0;
   double syy = 0.0;
   double sxy = 0.0;
   for (std::int32_t i = 1; i <= c.NSUB; ++i) {
-    const float xf = c.x(i, X);
-    const float yf = c.x(i, Y);
-    if (std::isnan(xf) || std::isnan(yf)) continue;
-    const auto x = static_cast<double>(xf);
-    const auto y = static_cast<double>(yf);
-    n += 1.0;
-    sx += x;
-    sy += y;
-    sxx += x * x;
-    syy += y * y;
-    sxy += x * y;
+    if (!both(i)) continue;
+    const double dx = static_cast<double>(c.x(i, X)) - mx;
+    const double dy = static_cast<double>(c.x(i, Y)) - my;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
   }
-  const double sdx = std::sqrt(clamp0(n * sxx - sx * sx)) / n;
-  const double sdy = std::sqrt(clamp0(n * syy - sy * sy)) / n;
-  const double r = (n * sxy - sx * sy) / (n * n * sdx * sdy);
-  const auto set = [&c](std::int32_t v, double sum, double sd, double count) {
-    c.MEANV[at(v)] = static_cast<float>(sum / count);
+  const double sdx = std::sqrt(sxx / n);
+  const double sdy = std::sqrt(syy / n);
+  const double r = sxy / (n * sdx * sdy);
+  const auto set = [&c](std::int32_t v, double mean, double sd) {
+    c.MEANV[at(v)] = static_cast<float>(mean);
     c.SDEV[at(v)] = static_cast<float>(sd);
     c.LOWER[at(v)] = c.MEANV[at(v)] - 2.55f * c.SDEV[at(v)];
     c.UPPER[at(v)] = c.MEANV[at(v)] + 2.55f * c.SDEV[at(v)];
   };
-  set(X, sx, sdx, n);
-  set(Y, sy, sdy, n);
+  set(X, mx, sdx);
+  set(Y, my, sdy);
   pr.N = static_cast<float>(n);
   pr.plotted = static_cast<std::int32_t>(n);
   pr.r = static_cast<float>(r);
+  pr.mean_x = mx;
+  pr.mean_y = my;
 }
 
 std::int32_t slice_of(float value, float lower, float upper, std::int32_t slices) {
@@ -156,16 +166,20 @@ std::int32_t slice_of(float value, float lower, float upper, std::int32_t slices
   return k > slices ? slices : k;
 }
 
-void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_stats& d) {
+void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p, double mean_q,
+                 direction_stats& d) {
   const rscat_control_record& c = rscat_control();
   const std::size_t up = at(p);
   const std::size_t uq = at(q);
   std::vector<double> sum_p(static_cast<std::size_t>(c.SLICE), 0.0);
   std::vector<double> sum_q(static_cast<std::size_t>(c.SLICE), 0.0);
-  std::vector<double> sum_qq(static_cast<std::size_t>(c.SLICE), 0.0);
+  // Q about the pair's mean of Q, for the sums of squares within the slices.
+  std::vector<double> sum_dq(static_cast<std::size_t>(c.SLICE), 0.0);
+  std::vector<double> sum_dqq(static_cast<std::size_t>(c.SLICE), 0.0);
   d.count.fill(0);
   d.B = r * c.SDEV[uq] / c.SDEV[up];
-  d.A = c.MEANV[uq] - d.B * c.MEANV[up];
+  // The intercept from the accurate means in double, rounded once.
+  d.A = static_cast<float>(mean_q - static_cast<double>(d.B) * mean_p);
   if (d.A == 0.0f) d.A = 0.0f;  // a negative zero prints as plus zero
   for (std::int32_t i = 1; i <= c.NSUB; ++i) {
     const float pv = c.x(i, p);
@@ -175,7 +189,9 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_sta
     ++d.count[k];
     sum_p[k] += static_cast<double>(pv);
     sum_q[k] += static_cast<double>(qv);
-    sum_qq[k] += static_cast<double>(qv) * static_cast<double>(qv);
+    const double dq = static_cast<double>(qv) - mean_q;
+    sum_dq[k] += dq;
+    sum_dqq[k] += dq * dq;
   }
   double within = 0.0;
   for (std::size_t k = 0; k < static_cast<std::size_t>(c.SLICE); ++k) {
@@ -187,10 +203,13 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_sta
     } else {
       d.mean_p[k] = static_cast<float>(sum_p[k] / n);
       d.curvilinear[k] = static_cast<float>(sum_q[k] / n);
-      d.linear[k] = d.B * d.mean_p[k] + d.A;
+      // The line B x + A taken about the means: B times a raw mean plus the intercept would
+      // leave the prediction to the rounding of two large terms of opposite sign.
+      d.linear[k] =
+          static_cast<float>(mean_q + static_cast<double>(d.B) * (sum_p[k] / n - mean_p));
     }
     if (n > 1) {
-      const double ss = clamp0(sum_qq[k] - sum_q[k] * sum_q[k] / n);
+      const double ss = clamp0(sum_dqq[k] - sum_dq[k] * sum_dq[k] / n);
       d.se_biased[k] = static_cast<float>(std::sqrt(ss / n));
       d.se_unbiased[k] = static_cast<float>(std::sqrt(ss / (n - 1)));
       within += ss;
@@ -212,8 +231,8 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, direction_sta
 
 void slice_table(std::int32_t X, std::int32_t Y, pair_result& pr) {
   pair_stats(X, Y, pr);
-  slice_stats(X, Y, pr.r, pr.N, pr.xy);
-  slice_stats(Y, X, pr.r, pr.N, pr.yx);
+  slice_stats(X, Y, pr.r, pr.N, pr.mean_x, pr.mean_y, pr.xy);
+  slice_stats(Y, X, pr.r, pr.N, pr.mean_y, pr.mean_x, pr.yx);
   slice_bounds(X, pr.xy);
   slice_bounds(Y, pr.yx);
   slice_table_head(X, Y, pr);

@@ -262,6 +262,9 @@ void OTITHD();
 void OTMHDR(std::int32_t mode);
 void OTMTAB(std::int32_t& part);
 std::string PARNUM(std::int32_t number);
+// The variance (divisor n) of dimension j over the n members of the O-type at position i in
+// the last pass, about their mean, from the pass's sums; n must be above 0.
+float type_variance(std::int32_t j, std::int32_t i);
 void OTSTAT();
 void OTMLIN(std::int32_t mode);
 void print_pass_counts();

@@ -172,6 +172,17 @@ void print_pass_counts() {
   put("(1X / 9X, 'TOTAL', 15X, 5I10 / '0')", {sum[0], sum[1], sum[2], sum[3], sum[4]});
 }
 
+float type_variance(std::int32_t j, std::int32_t i) {
+  const otype_state_record& s = state();
+  // The shift of the members' mean from the reference member, from the pass's own sums in
+  // double: OMEANS is that mean rounded to single precision, and squaring its rounding
+  // against a spread that is small beside the mean would swamp the variance.
+  const double n = static_cast<double>(s.type_count[at(i)]);
+  const double shift =
+      s.type_sums[cell(j, i)] / n - static_cast<double>(s.type_reference[cell(j, i)]);
+  return static_cast<float>(s.type_sqdev[cell(j, i)] / n - shift * shift);
+}
+
 void OTSTAT() {
   otype_state_record& s = state();
   const control_record& c = s.c;
@@ -188,8 +199,7 @@ void OTSTAT() {
     float num_t = 0.0f;
     float den_t = 0.0f;
     for (std::int32_t j = 1; j <= c.ndim; ++j) {
-      const float shift = omean(j, i) - s.type_reference[cell(j, i)];
-      const float v = static_cast<float>(s.type_sqdev[cell(j, i)] / static_cast<double>(n)) - shift * shift;
+      const float v = type_variance(j, i);
       sd[cell(j, i)] = std::sqrt(std::max(v, 0.0f));
       const float s2 = s.dim_sd[at(j)] * s.dim_sd[at(j)];
       // A dimension without spread has no homogeneity and no weight.
