@@ -96,12 +96,12 @@ void read_head(cor2_run& run) {
              " MISSES VARIABLE " + std::to_string(variable));
 }
 
-// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened, and added to
-// sum(k) in subject order; varies(k) becomes non-zero where v(k) differs from the first
-// subject's value. True when a value is missing (a NaN is any value unequal to itself). Four
-// variables at a time where the processor has SSE2, since the compiler keeps such a loop
-// scalar at its default level; the operations are those of the plain loop.
-bool deviations(const float* v, const float* mean, const float* first, double* x, double* sum,
+// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened; varies(k)
+// becomes non-zero where v(k) differs from the first subject's value. True when a value is
+// missing (a NaN is any value unequal to itself). Four variables at a time where the
+// processor has SSE2, since the compiler keeps such a loop scalar at its default level; the
+// operations are those of the plain loop.
+bool deviations(const float* v, const float* mean, const float* first, double* x,
                 std::int32_t* varies, std::size_t n) {
   std::size_t k = 0;
   bool missing = false;
@@ -114,12 +114,8 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     _mm_storeu_si128(var, _mm_or_si128(_mm_loadu_si128(var),
                                        _mm_castps_si128(_mm_cmpneq_ps(vk, _mm_loadu_ps(first + k)))));
     const __m128 d = _mm_sub_ps(vk, _mm_loadu_ps(mean + k));
-    const __m128d d01 = _mm_cvtps_pd(d);
-    const __m128d d23 = _mm_cvtps_pd(_mm_movehl_ps(d, d));
-    _mm_storeu_pd(x + k, d01);
-    _mm_storeu_pd(x + k + 2, d23);
-    _mm_storeu_pd(sum + k, _mm_add_pd(_mm_loadu_pd(sum + k), d01));
-    _mm_storeu_pd(sum + k + 2, _mm_add_pd(_mm_loadu_pd(sum + k + 2), d23));
+    _mm_storeu_pd(x + k, _mm_cvtps_pd(d));
+    _mm_storeu_pd(x + k + 2, _mm_cvtps_pd(_mm_movehl_ps(d, d)));
   }
   missing = _mm_movemask_ps(nan) != 0;
 #endif
@@ -127,7 +123,6 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     missing |= v[k] != v[k];
     varies[k] |= static_cast<std::int32_t>(v[k] != first[k]);
     x[k] = static_cast<double>(v[k] - mean[k]);
-    sum[k] += x[k];
   }
   return missing;
 }
@@ -135,9 +130,11 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
 // The pass over the subjects, and the standard deviations and correlations from its totals.
 // Deviations are taken in single precision from the means of MEANS1; their products are
 // exact in double precision and totalled in subject order. The totals are then corrected by
-// the data's own mean deviations, totalled beside them: a mean rounded to single precision
-// would otherwise enter every variance and covariance. A MEANS1 whose means are not the
-// data's, or that counts fewer subjects than the file holds, stops the run.
+// the data's own mean deviations: a mean rounded to single precision would otherwise enter
+// every variance and covariance. Each subject carries a last column of 1 into the products,
+// so that its row of the totals is the deviations' sums, formed with the products in the same
+// order and at the cost of one more row of the kernel's tiles. A MEANS1 whose means are not
+// the data's, or that counts fewer subjects than the file holds, stops the run.
 void correlate(cor2_run& run) {
   const std::int32_t nv = run.nv;
   const auto unv = static_cast<std::size_t>(nv);
@@ -152,19 +149,20 @@ void correlate(cor2_run& run) {
   // pass has more than one thread, the next block of subjects is read while the current one
   // is totalled (below that, a block is totalled faster than threads hand it over).
   worker_pool pool(cor::pass_threads(nv, worker_thread_count()));
-  cor::cross_products totals(nv, nv, true, cor::kernel_variant::automatic, &pool);
+  const std::int32_t ones = nv + 1;  // the column of 1s
+  const auto width = static_cast<std::size_t>(ones);
+  cor::cross_products totals(ones, ones, true, cor::kernel_variant::automatic, &pool);
   const std::int32_t capacity = totals.block_capacity();
   struct block {
     std::vector<double> x;  // deviations, subject after subject
     std::int32_t rows = 0;
   };
   block blocks[2];
-  for (block& b : blocks) b.x.resize(static_cast<std::size_t>(capacity) * unv);
+  for (block& b : blocks) b.x.resize(static_cast<std::size_t>(capacity) * width);
   // The reading side's own state; the totalling side looks at it once the pass is over.
   std::vector<float> values(unv);
   std::vector<float> first(unv);
   std::vector<std::int32_t> varies(unv, 0);  // a variable whose values are all equal has no spread
-  std::vector<double> sum(unv, 0.0);          // the deviations' totals
   std::int32_t next_subject = 1;
   std::int32_t short_at = 0;    // the subject the file ended before
   std::int32_t missing_at = 0;  // the first subject with a missing value
@@ -179,9 +177,9 @@ void correlate(cor2_run& run) {
         break;
       }
       if (s == 1) first = values;
-      double* x = b.x.data() + static_cast<std::size_t>(b.rows) * unv;
-      if (deviations(values.data(), run.means.data(), first.data(), x, sum.data(), varies.data(),
-                     unv)) {
+      double* x = b.x.data() + static_cast<std::size_t>(b.rows) * width;
+      x[unv] = 1.0;
+      if (deviations(values.data(), run.means.data(), first.data(), x, varies.data(), unv)) {
         missing_at = s;
         break;
       }
@@ -208,7 +206,7 @@ void correlate(cor2_run& run) {
   run.sd.assign(unv, 0.0f);
   for (std::int32_t j = 1; j <= nv; ++j) {
     const auto uj = static_cast<std::size_t>(j - 1);
-    offset[uj] = sum[uj] / n;
+    offset[uj] = totals(ones, j) / n;
     const double own = static_cast<double>(run.means[uj]) + offset[uj];
     if (!cor::mean_is_own(run.means[uj], own, cor::sqrt0(totals(j, j) / n))) {
       cor::refuse_foreign_means("COR2", j, own, run.means[uj]);

@@ -42,6 +42,7 @@ struct pass_totals {
   // counting as the x it was given), and the number of values that were not missing.
   std::vector<double> sum;
   std::vector<std::int32_t> present;
+  std::vector<std::int32_t> absent;  // during the pass: the missing values met
 };
 
 // The statistics in double precision, n x n column by column (element (i, j) at
@@ -74,14 +75,14 @@ struct conversion {
 
 // One subject's values v(1..nv): x(k) (a missing value is the inserted mean, unrounded where
 // exact is given, else 0); on the matched path p(k) (1 present, 0 absent), flags(k) and
-// xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2; on the complete-data path x(k) is
-// added to sum(k) and each value that is not missing counts in present(k); lo/hi follow the
-// least and greatest x over the values that count. Four variables at a time where the
+// xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2; on the complete-data path each
+// missing value counts in absent(k); lo/hi follow the least and greatest x over the values
+// that count. Four variables at a time where the
 // processor has SSE2 (the compiler keeps the loop scalar at its default level), with the
 // operations of the plain loop that finishes the row.
 void convert_subject(const conversion& c, const float* v, double* x, double* p,
-                     std::uint8_t* flags, double* xs, double* sum, std::int32_t* present_count,
-                     float* lo, float* hi) {
+                     std::uint8_t* flags, double* xs, std::int32_t* absent, float* lo,
+                     float* hi) {
   std::size_t k = 0;
 #if defined(__SSE2__)
   const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
@@ -112,12 +113,10 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
     _mm_storeu_pd(x + k, x01);
     _mm_storeu_pd(x + k + 2, x23);
     if (!c.matched) {
-      _mm_storeu_pd(sum + k, _mm_add_pd(_mm_loadu_pd(sum + k), x01));
-      _mm_storeu_pd(sum + k + 2, _mm_add_pd(_mm_loadu_pd(sum + k + 2), x23));
-      auto* pc = reinterpret_cast<__m128i*>(present_count + k);
-      // A value that is not missing has the mask -1, and subtracting it counts one.
-      _mm_storeu_si128(pc, _mm_sub_epi32(_mm_loadu_si128(pc),
-                                         _mm_castps_si128(_mm_andnot_ps(missing, all))));
+      // Missing values are rare: they are counted one by one.
+      if (const int gaps = _mm_movemask_ps(missing); gaps != 0) {
+        for (int i = 0; i < 4; ++i) absent[k + static_cast<std::size_t>(i)] += (gaps >> i) & 1;
+      }
     }
     if (c.matched) {
       _mm_storeu_pd(p + k, _mm_and_pd(_mm_castps_pd(_mm_unpacklo_ps(present, present)), one));
@@ -143,10 +142,7 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
     hi[k] = counts ? std::max(hi[k], xk) : hi[k];
     const double xd = missing && c.exact != nullptr ? c.exact[k] : xk;
     x[k] = xd;
-    if (!c.matched) {
-      sum[k] += xd;
-      present_count[k] += missing ? 0 : 1;
-    }
+    if (!c.matched) absent[k] += missing ? 1 : 0;
     if (c.matched) {
       p[k] = present ? 1.0 : 0.0;
       flags[k] = present ? 1 : 0;
@@ -173,9 +169,16 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
     t.count = std::make_unique<pair_counts>(nv, pool);
     t.sums = std::make_unique<cross_products>(nv, moments ? 2 * nv : nv, false, automatic, pool);
   }
-  if (o.need_cov == 1) t.cross = std::make_unique<cross_products>(nv, nv, true, automatic, pool);
-  // Every product has nv rows, so one block size serves them all.
-  const std::int32_t capacity = cross_products::block_capacity_for(nv);
+  // On the complete-data path each subject carries a last column of 1 into the cross
+  // products, whose row of the totals is then the sums of x, totalled with the products in the
+  // same order (the path always forms the covariances).
+  const std::int32_t width = matched ? nv : nv + 1;
+  const auto uwidth = static_cast<std::size_t>(width);
+  if (o.need_cov == 1 || !matched) {
+    t.cross = std::make_unique<cross_products>(width, width, true, automatic, pool);
+  }
+  // Every product has the same rows, so one block size serves them all.
+  const std::int32_t capacity = cross_products::block_capacity_for(width);
   // The columns of the sums product, subject by subject: x, then x^2 when the moments are
   // wanted. Two of each buffer: when the pass has more than one thread, the next block of
   // subjects is read while the current one is totalled.
@@ -189,7 +192,7 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
   };
   block blocks[2];
   for (block& b : blocks) {
-    b.x.resize(static_cast<std::size_t>(capacity) * unv);
+    b.x.resize(static_cast<std::size_t>(capacity) * uwidth);
     b.p.resize(matched ? b.x.size() : 0);
     b.flags.resize(matched ? b.x.size() : 0);
     b.xs.resize(matched ? static_cast<std::size_t>(capacity) * wide : 0);
@@ -197,8 +200,7 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
   std::vector<float> values(unv);
   // A missing value: the mean when one is inserted (present), else absent with x = 0.
   const std::vector<std::int32_t> fill(unv, o.insert_means == 1 ? -1 : 0);
-  t.sum.assign(matched ? 0 : unv, 0.0);
-  t.present.assign(matched ? 0 : unv, 0);
+  t.absent.assign(matched ? 0 : unv, 0);
   const std::vector<float> rounded(inserted.begin(), inserted.end());
   const conversion conv{st.shift.data(), rounded.data(),
                         o.insert_means == 1 ? inserted.data() : nullptr,
@@ -219,13 +221,14 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
                               std::to_string(st.nsub) + " subjects",
                           1);
       }
-      const std::size_t base = static_cast<std::size_t>(b.rows) * unv;
+      const std::size_t base = static_cast<std::size_t>(b.rows) * uwidth;
       const std::size_t wbase = static_cast<std::size_t>(b.rows) * wide;
+      if (!matched) b.x[base + unv] = 1.0;
       convert_subject(conv, values.data(), b.x.data() + base,
                       matched ? b.p.data() + base : nullptr,
                       matched ? b.flags.data() + base : nullptr,
-                      matched ? b.xs.data() + wbase : nullptr, matched ? nullptr : t.sum.data(),
-                      matched ? nullptr : t.present.data(), lo.data(), hi.data());
+                      matched ? b.xs.data() + wbase : nullptr,
+                      matched ? nullptr : t.absent.data(), lo.data(), hi.data());
     }
     return b.rows > 0;
   };
@@ -238,6 +241,14 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
   relay_blocks(t.pool.threads() > 1, read_block, total_block);
   if (reader.next(values)) refuse_extra_subjects("COR3", st.nsub);
   rewind_unit(st.mtdst);
+  if (!matched) {
+    t.sum.resize(unv);
+    t.present.resize(unv);
+    for (std::int32_t k = 1; k <= nv; ++k) {
+      t.sum[static_cast<std::size_t>(k - 1)] = (*t.cross)(width, k);
+      t.present[static_cast<std::size_t>(k - 1)] = st.nsub - t.absent[static_cast<std::size_t>(k - 1)];
+    }
+  }
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
 }
