@@ -16,7 +16,8 @@ each value rounded once to single precision (as the data storage file holds it).
 """
 import numpy as np
 
-MASK = (1 << 64) - 1
+from cor_reference import Lcg  # the integer generator both sides draw from
+
 NV = 4
 NSUB = 3000
 MISSING_SHARE = 0.1
@@ -29,21 +30,6 @@ CASES = [
     ("near_1e6", 1.0e6, 1.0, 104),
     ("near_half", 0.5, 0.001, 105),
 ]
-
-
-class Lcg:
-    def __init__(self, seed):
-        self.s = seed & MASK
-
-    def uniform(self):
-        self.s = (self.s * 6364136223846793005 + 1442695040888963407) & MASK
-        return (self.s >> 11) * 2.0 ** -53
-
-    def normal(self):
-        z = 0.0
-        for _ in range(12):
-            z += self.uniform()
-        return z - 6.0
 
 
 def draw(level, spread, seed, missing):

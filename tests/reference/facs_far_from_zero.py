@@ -33,6 +33,8 @@ import sys
 
 import numpy as np
 
+from facs_constant_composite import unloaded  # the FSCOR1 decks of a deck's MONPUN
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 DECK = os.path.join(os.path.dirname(HERE), "decks", "facs_far_from_zero")
 N = 200
@@ -133,30 +135,13 @@ def print_lower(m):
         print("%6d  Cluster%-6d" % (i + 1, i + 1) + "".join("%9.3f" % m[i, j] for j in range(i + 1)))
 
 
-def unloaded():
-    """The FSCOR1 decks that *GIST unloaded in expected/MONPUN, one array per unloading."""
-    lines = open(os.path.join(DECK, "expected", "MONPUN")).read().splitlines()
-    out = []
-    i = 0
-    while i < len(lines):
-        if lines[i].startswith("FSCOR1"):
-            nf, nsub = int(lines[i + 1][0:4]), int(lines[i + 1][4:8])
-            rows = [[int(l[8 * k:8 * k + 8]) / 10000 for k in range(nf)]
-                    for l in lines[i + 2:i + 2 + nsub]]
-            out.append(np.array(rows))
-            i += 2 + nsub
-        else:
-            i += 1
-    return out
-
-
 def check():
     _, x = data()
     own = np.nanmean(x, axis=1)
     stored = np.array([float(f32(m)) for m in own])
     want_c = complete_scores(x, own)
     want_m, spreads, moments = missing_scores(x, own)
-    got_c, got_m = unloaded()
+    got_c, got_m = unloaded("facs_far_from_zero")
     err_c = np.abs(got_c - want_c).max()
     both = (got_m != -999.0) & (want_m != -999.0)
     err_m = np.abs(np.where(both, got_m - want_m, 0.0)).max()

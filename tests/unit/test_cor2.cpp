@@ -110,18 +110,7 @@ TEST_F(Cor2, ATitleThatDiffersIsOnlyAWarning) {
 
 TEST_F(Cor2, FourHundredThousandSubjectsWithMeanOneThousand) {
   // Both sides draw the data from the same integer generator (see the reference script).
-  struct lcg {
-    std::uint64_t s;
-    double uniform() {
-      s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-      return static_cast<double>(s >> 11) * 0x1.0p-53;
-    }
-    double normal() {
-      double z = 0.0;
-      for (int i = 0; i < 12; ++i) z += uniform();
-      return z - 6.0;
-    }
-  } g{ref::large_seed};
+  reference_lcg g{ref::large_seed};
   cor_data d;
   d.nv = 2;
   d.nsub = ref::large_nsub;
@@ -157,12 +146,7 @@ class Cor2Refusals : public Cor2, public ::testing::WithParamInterface<refusal> 
 
 TEST_P(Cor2Refusals, StopWithTheirMessageAndLeaveTheIsfAsItWas) {
   const refusal& c = GetParam();
-  // A CORRM1 of an earlier component that a stop must leave in place.
-  std::int32_t notfound = 0;
-  Kpar kpar{};
-  make_kpar(kpar, 2, 9, 0);
-  std::vector<float> old(999 * 2, 0.25f);
-  isf_real_square("CORRM1", 1, kpar, notfound, old, 2);
+  write_earlier_corrm1();
   cor_data data = make_data(ref::five_nv, 12, ref::five_data);
   c.prepare(*this, data);
   const Stopped s = stop_of([] { COR2(); });
@@ -174,11 +158,7 @@ TEST_P(Cor2Refusals, StopWithTheirMessageAndLeaveTheIsfAsItWas) {
   if (*c.listing != '\0') {
     EXPECT_FALSE(listing_with(c.listing).empty()) << c.name;
   }
-  Kpar got{};
-  const std::vector<float> a = read_square("CORRM1", got);
-  EXPECT_EQ(got[1], 2) << c.name;
-  EXPECT_EQ(got[2], 9) << c.name;
-  EXPECT_EQ(el(a, 2, 1), 0.25f) << c.name;
+  expect_earlier_corrm1(c.name);
 }
 
 const refusal refusals[] = {

@@ -55,6 +55,22 @@ struct cor_data {
   }
 };
 
+// The 64-bit linear congruential generator of the reference scripts (tests/reference), so
+// that a test draws the very data the script drew: every step is exact integer arithmetic,
+// and each normal deviate is twelve uniforms summed in order, less 6.
+struct reference_lcg {
+  std::uint64_t s;
+  double uniform() {
+    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(s >> 11) * 0x1.0p-53;
+  }
+  double normal() {
+    double z = 0.0;
+    for (int i = 0; i < 12; ++i) z += uniform();
+    return z - 6.0;
+  }
+};
+
 inline cor_data make_data(std::int32_t nv, std::int32_t nsub, std::span<const float> values) {
   cor_data d;
   d.nv = nv;
@@ -130,6 +146,23 @@ class CorRun : public IsfFolder {
     std::vector<float> dap_sd(static_cast<std::size_t>(d.nv), -1.0f);
     isf_real_vector("STDEV1", 1, kpar, notfound, dap_sd);
     if (d.nomiss == 0) isf_int_vector("VAREN1", 1, kpar, notfound, counts);
+  }
+
+  // A CORRM1 of an earlier component (order 2, qualifier 9, r = 0.25) that a stop must leave
+  // in place; expect_earlier_corrm1 checks that it is still there.
+  void write_earlier_corrm1() {
+    std::int32_t notfound = 0;
+    Kpar kpar{};
+    make_kpar(kpar, 2, 9, 0);
+    std::vector<float> old(999 * 2, 0.25f);
+    isf_real_square("CORRM1", 1, kpar, notfound, old, 2);
+  }
+  void expect_earlier_corrm1(std::string_view why) {
+    Kpar got{};
+    const std::vector<float> a = read_square("CORRM1", got);
+    EXPECT_EQ(got[1], 2) << why;
+    EXPECT_EQ(got[2], 9) << why;
+    EXPECT_EQ(a[1], 0.25f) << why;
   }
 
   void write_all(const cor_data& d) {

@@ -21,25 +21,12 @@ using cor_scale::nsub;
 using cor_scale::nv;
 using cor_scale::scale_case;
 
-struct lcg {
-  std::uint64_t s;
-  double uniform() {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(s >> 11) * 0x1.0p-53;
-  }
-  double normal() {
-    double z = 0.0;
-    for (int i = 0; i < 12; ++i) z += uniform();
-    return z - 6.0;
-  }
-};
-
 // The case's data as the reference script draws them: variable k+1 is 0.7 times variable k
 // plus 0.7 times fresh noise, each value rounded once to single precision; with missing
 // values, each one missing with the reference's probability (a second generator decides).
 cor_data draw(const scale_case& c, bool missing) {
-  lcg g{c.seed};
-  lcg h{c.seed + 1000};
+  reference_lcg g{c.seed};
+  reference_lcg h{c.seed + 1000};
   cor_data d;
   d.nv = nv;
   d.nsub = nsub;
