@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 #if defined(__SSE2__)
@@ -38,12 +39,23 @@ struct pass_totals {
   std::unique_ptr<cross_products> sums;
   std::unique_ptr<cross_products> cross;    // X'X, lower: sum of x(j) x(k)
   std::vector<char> varies;                 // a variable with some spread in its x values
-  // Complete-data path: the total of each variable's x over all subjects (a missing value
-  // counting as the x it was given), and the number of values that were not missing.
-  std::vector<double> sum;
-  std::vector<std::int32_t> present;
-  std::vector<std::int32_t> absent;  // during the pass: the missing values met
+  std::vector<std::int32_t> absent;         // complete-data path: the missing values met
+
+  // Complete-data path: the total of variable k's x over all subjects (a missing value
+  // counting as the x it was given), the last row of the cross products.
+  double sum(std::int32_t k) const { return (*cross)(cross->rows(), k); }
 };
+
+// The next subject's values into values, or the run stops: the file ends after `read` of the
+// nsub subjects MEANS1 counts.
+void read_subject(subject_reader& reader, std::span<float> values, std::int32_t read,
+                  std::int32_t nsub) {
+  if (!reader.next(values)) {
+    throw io::IoError("COR3: the data storage file ends after " + std::to_string(read) +
+                          " of its " + std::to_string(nsub) + " subjects",
+                      1);
+  }
+}
 
 // The statistics in double precision, n x n column by column (element (i, j) at
 // (j-1) * n + i-1) unless packed.
@@ -77,9 +89,9 @@ struct conversion {
 // exact is given, else 0); on the matched path p(k) (1 present, 0 absent), flags(k) and
 // xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2; on the complete-data path each
 // missing value counts in absent(k); lo/hi follow the least and greatest x over the values
-// that count. Four variables at a time where the
-// processor has SSE2 (the compiler keeps the loop scalar at its default level), with the
-// operations of the plain loop that finishes the row.
+// that count. Four variables at a time where the processor has SSE2 (the compiler keeps the
+// loop scalar at its default level), with the operations of the plain loop that finishes the
+// row.
 void convert_subject(const conversion& c, const float* v, double* x, double* p,
                      std::uint8_t* flags, double* xs, std::int32_t* absent, float* lo,
                      float* hi) {
@@ -215,12 +227,7 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
   const auto read_block = [&](std::int32_t slot) {
     block& b = blocks[slot];
     for (b.rows = 0; b.rows < capacity && next_subject <= st.nsub; ++b.rows, ++next_subject) {
-      if (!reader.next(values)) {
-        throw io::IoError("COR3: the data storage file ends after " +
-                              std::to_string(next_subject - 1) + " of its " +
-                              std::to_string(st.nsub) + " subjects",
-                          1);
-      }
+      read_subject(reader, values, next_subject - 1, st.nsub);
       const std::size_t base = static_cast<std::size_t>(b.rows) * uwidth;
       const std::size_t wbase = static_cast<std::size_t>(b.rows) * wide;
       if (!matched) b.x[base + unv] = 1.0;
@@ -241,14 +248,6 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
   relay_blocks(t.pool.threads() > 1, read_block, total_block);
   if (reader.next(values)) refuse_extra_subjects("COR3", st.nsub);
   rewind_unit(st.mtdst);
-  if (!matched) {
-    t.sum.resize(unv);
-    t.present.resize(unv);
-    for (std::int32_t k = 1; k <= nv; ++k) {
-      t.sum[static_cast<std::size_t>(k - 1)] = (*t.cross)(width, k);
-      t.present[static_cast<std::size_t>(k - 1)] = st.nsub - t.absent[static_cast<std::size_t>(k - 1)];
-    }
-  }
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
 }
@@ -265,11 +264,7 @@ std::vector<double> inserted_means(cor3_state& st) {
   std::vector<float> values(unv);
   subject_reader reader(st.mtdst, st.nv);
   for (std::int32_t s = 1; s <= st.nsub; ++s) {
-    if (!reader.next(values)) {
-      throw io::IoError("COR3: the data storage file ends after " + std::to_string(s - 1) +
-                            " of its " + std::to_string(st.nsub) + " subjects",
-                        1);
-    }
+    read_subject(reader, values, s - 1, st.nsub);
     for (std::size_t k = 0; k < unv; ++k) {
       if (std::isnan(values[k])) continue;
       const double d = static_cast<double>(values[k]) - st.shift[k];
@@ -297,8 +292,8 @@ std::vector<double> inserted_means(cor3_state& st) {
 void check_complete_means(const cor3_state& st, const pass_totals& t) {
   for (std::int32_t k = 1; k <= st.nv; ++k) {
     const auto uk = static_cast<std::size_t>(k - 1);
-    const double own = st.shift[uk] + div0(t.sum[uk], t.present[uk]);
-    const double rms = t.cross ? sqrt0((*t.cross)(k, k) / st.nsub) : 0.0;
+    const double own = st.shift[uk] + div0(t.sum(k), st.nsub - t.absent[uk]);
+    const double rms = sqrt0((*t.cross)(k, k) / st.nsub);
     if (!mean_is_own(st.means[uk], own, rms)) refuse_foreign_means("COR3", k, own, st.means[uk]);
   }
 }
@@ -360,8 +355,8 @@ pair_stats compute(cor3_state& st, pass_totals& t) {
       } else {
         // The data's own means, from the totals of the pass: a mean of MEANS1, rounded to
         // single precision, would enter every covariance with the whole of its error.
-        ps.m(k, j) = t.sum[static_cast<std::size_t>(j - 1)] / st.nsub;
-        ps.m(j, k) = t.sum[static_cast<std::size_t>(k - 1)] / st.nsub;
+        ps.m(k, j) = t.sum(j) / st.nsub;
+        ps.m(j, k) = t.sum(k) / st.nsub;
       }
     }
   });
@@ -527,22 +522,18 @@ void cor3_statistics(cor3_state& st) {
   const auto unv = static_cast<std::size_t>(st.nv);
   std::vector<double> inserted(unv, 0.0);
   if (st.options.insert_means == 1) inserted = inserted_means(st);
-  pass_totals totals(st.nv);
-  accumulate(st, totals, inserted);
+  auto totals = std::make_unique<pass_totals>(st.nv);
+  accumulate(st, *totals, inserted);
   if (st.options.complete == 1) {
-    if (st.options.insert_means == 0) check_complete_means(st, totals);
-  } else if (!matched_shift_fits(st, totals)) {
+    if (st.options.insert_means == 0) check_complete_means(st, *totals);
+  } else if (!matched_shift_fits(st, *totals)) {
     // The matched statistics do not depend on MEANS1, but a shift far from the data costs
     // their totals precision: the pass is made again about the data's own means.
     skip_to_zero_record(st.mtdst);
-    pass_totals again(st.nv);
-    accumulate(st, again, inserted);
-    const pair_stats stats = compute(st, again);
-    write_and_print(st, stats);
-    return;
+    totals = std::make_unique<pass_totals>(st.nv);
+    accumulate(st, *totals, inserted);
   }
-  const pair_stats stats = compute(st, totals);
-  write_and_print(st, stats);
+  write_and_print(st, compute(st, *totals));
 }
 
 }  // namespace korvex::cor

@@ -179,9 +179,7 @@ void SCORE2(std::vector<double>& cross) {
   for (std::int32_t first = 1; first <= s.nsub; first += block_size) {
     const std::int32_t count = std::min(block_size, s.nsub - first + 1);
     for (std::int32_t i = 1; i <= count; ++i) {
-      const std::int32_t status = reader.read(x, &name, &number);
-      if (status == -1) proc_error("FACS2 Error: Unexpected end of DST while reading data.");
-      if (status != 0) fatal_with_number("FACS2 Error: Error while reading data from the DST", status);
+      read_subject(reader, x, &name, &number, "FACS2");
       // All composites at once, each still summed over the variables in their order. For
       // finite deviations a zero weight's product is +0 or -0, which leaves a sum as skipping
       // the variable does; other deviations take the loop that skips.

@@ -205,6 +205,15 @@ void DSTCHK() {
   skip_to_zero_record(s.mtdst);
 }
 
+void read_subject(dsf::subject_reader& reader, std::span<float> x, std::string* name,
+                  std::int32_t* number, std::string_view pass) {
+  const std::int32_t status = reader.read(x, name, number);
+  if (status == -1)
+    proc_error(std::string(pass) + " Error: Unexpected end of DST while reading data.");
+  if (status != 0)
+    fatal_with_number(std::string(pass) + " Error: Error while reading data from the DST", status);
+}
+
 void variable_centres(std::string_view pass) {
   facs_state& s = state();
   const auto nv = static_cast<std::size_t>(s.nv);
@@ -213,12 +222,7 @@ void variable_centres(std::string_view pass) {
   std::vector<float> x(nv, 0.0f);
   dsf::subject_reader reader(s.mtdst, s.nv);
   for (std::int32_t subject = 1; subject <= s.nsub; ++subject) {
-    const std::int32_t status = reader.read(x, nullptr, nullptr);
-    if (status == -1)
-      proc_error(std::string(pass) + " Error: Unexpected end of DST while reading data.");
-    if (status != 0)
-      fatal_with_number(std::string(pass) + " Error: Error while reading data from the DST",
-                        status);
+    read_subject(reader, x, nullptr, nullptr, pass);
     for (std::size_t j = 0; j < nv; ++j) {
       if (std::isnan(x[j])) continue;
       sum[j] += static_cast<double>(x[j]);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data_entry/dsf_reader.hpp"
 #include "executive/vecmat.hpp"
 
 namespace korvex::facs {
@@ -141,6 +142,11 @@ void pass_decision();
 // ends before NSUB subjects, or a damaged record, stops the run with the message of the pass
 // that reads it (`pass`: "FACS2" or "FACS3").
 void variable_centres(std::string_view pass);
+// The next subject of the data storage file: its values into x, and its name and number
+// where asked. A file that ends before it, or a damaged record, stops the run with the message
+// of the pass that reads it (`pass`: "FACS2" or "FACS3").
+void read_subject(dsf::subject_reader& reader, std::span<float> x, std::string* name,
+                  std::int32_t* number, std::string_view pass);
 
 // ---- inversion and products --------------------------------------------------------------
 // Inverts the symmetric leading n x n block of a (leading dimension ld) in place by sweeping

@@ -91,9 +91,7 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
   std::string name;
   std::int32_t number = 0;
   for (std::int32_t subject = 1; subject <= s.nsub; ++subject) {
-    const std::int32_t status = reader.read(x, &name, &number);
-    if (status == -1) proc_error("FACS3 Error: Unexpected end of DST while reading data.");
-    if (status != 0) fatal_with_number("FACS3 Error: Error while reading data from the DST", status);
+    read_subject(reader, x, &name, &number, "FACS3");
     io::RecordWriter rec;
     for (std::int32_t k = 1; k <= s.nf; ++k) {
       float y = 0.0f;
