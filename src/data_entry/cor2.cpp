@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -96,17 +97,26 @@ void read_head(cor2_run& run) {
              " MISSES VARIABLE " + std::to_string(variable));
 }
 
-// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened; varies(k)
-// becomes non-zero where v(k) differs from the first subject's value. True when a value is
-// missing (a NaN is any value unequal to itself). Four variables at a time where the
-// processor has SSE2, since the compiler keeps such a loop scalar at its default level; the
-// operations are those of the plain loop.
+// One subject's deviations x(k) = v(k) - mean(k) in single precision, widened; a deviation
+// beyond the single-precision range (a value near one end of it, the mean towards the other)
+// is taken in double precision instead, where it is exact. varies(k) becomes non-zero where
+// v(k) differs from the first subject's value. True when a value is missing (a NaN is any
+// value unequal to itself). Four variables at a time where the processor has SSE2, since the
+// compiler keeps such a loop scalar at its default level; the operations are those of the
+// plain loop.
 bool deviations(const float* v, const float* mean, const float* first, double* x,
                 std::int32_t* varies, std::size_t n) {
+  const auto deviation = [](float value, float m) {
+    const float d = value - m;
+    return std::isinf(d) ? static_cast<double>(value) - static_cast<double>(m)
+                         : static_cast<double>(d);
+  };
   std::size_t k = 0;
   bool missing = false;
 #if defined(__SSE2__)
   __m128 nan = _mm_setzero_ps();
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 inf = _mm_set1_ps(std::numeric_limits<float>::infinity());
   for (; k + 4 <= n; k += 4) {
     const __m128 vk = _mm_loadu_ps(v + k);
     nan = _mm_or_ps(nan, _mm_cmpunord_ps(vk, vk));
@@ -116,13 +126,16 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     const __m128 d = _mm_sub_ps(vk, _mm_loadu_ps(mean + k));
     _mm_storeu_pd(x + k, _mm_cvtps_pd(d));
     _mm_storeu_pd(x + k + 2, _mm_cvtps_pd(_mm_movehl_ps(d, d)));
+    if (_mm_movemask_ps(_mm_cmpeq_ps(_mm_and_ps(d, magnitude), inf)) != 0) {
+      for (std::size_t i = k; i < k + 4; ++i) x[i] = deviation(v[i], mean[i]);
+    }
   }
   missing = _mm_movemask_ps(nan) != 0;
 #endif
   for (; k < n; ++k) {
     missing |= v[k] != v[k];
     varies[k] |= static_cast<std::int32_t>(v[k] != first[k]);
-    x[k] = static_cast<double>(v[k] - mean[k]);
+    x[k] = deviation(v[k], mean[k]);
   }
   return missing;
 }
@@ -134,7 +147,7 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
 // every variance and covariance. Each subject carries a last column of 1 into the products,
 // so that its row of the totals is the deviations' sums, formed with the products in the same
 // order and at the cost of one more row of the kernel's tiles. A MEANS1 whose means are not
-// the data's, or that counts fewer subjects than the file holds, stops the run.
+// the data's, or that counts more or fewer subjects than the file holds, stops the run.
 void correlate(cor2_run& run) {
   const std::int32_t nv = run.nv;
   const auto unv = static_cast<std::size_t>(nv);
@@ -191,7 +204,7 @@ void correlate(cor2_run& run) {
   };
   relay_blocks(pool.threads() > 1, fill,
                [&](std::int32_t slot) { totals.add(blocks[slot].x, blocks[slot].rows); });
-  if (short_at != 0) proc_error("UNEXPECTED END OF FILE FOUND ON DSF");
+  if (short_at != 0) cor::refuse_fewer_subjects("COR2", short_at - 1, run.nsub);
   if (missing_at != 0) {
     const auto k =
         std::find_if(values.begin(), values.end(), [](float v) { return std::isnan(v); });

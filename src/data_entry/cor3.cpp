@@ -94,10 +94,11 @@ void read_inputs(cor3_state& st) {
   st.nv = nvx;
   st.means.resize(static_cast<std::size_t>(st.nv));
 
-  // Sums of value - t stay small whatever the level of the data; t is a whole number, so
-  // value - t is exact for values near the mean.
+  // The totals are taken about the means, whatever the level and the spread of the data.
   st.shift.resize(static_cast<std::size_t>(st.nv));
-  for (std::size_t k = 0; k < st.shift.size(); ++k) st.shift[k] = shift_of(st.means[k]);
+  for (std::size_t k = 0; k < st.shift.size(); ++k) {
+    st.shift[k] = std::isnan(st.means[k]) ? 0.0f : st.means[k];
+  }
 
   st.counts.assign(static_cast<std::size_t>(st.nv), st.nsub);
   if (st.options.complete != 1) {

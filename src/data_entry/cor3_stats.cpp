@@ -18,8 +18,10 @@
 #include "data_entry/cor_internal.hpp"
 #include "data_entry/cor_kernel.hpp"
 #include "data_entry/cor_pairwise.hpp"
+#include "executive/errors.hpp"
 #include "executive/workers.hpp"
 #include "executive/positioning.hpp"
+#include "io/layout.hpp"
 #include "io/record_file.hpp"
 #include "printing/matrix_printers.hpp"
 #include "storage/storage.hpp"
@@ -46,17 +48,6 @@ struct pass_totals {
   double sum(std::int32_t k) const { return (*cross)(cross->rows(), k); }
 };
 
-// The next subject's values into values, or the run stops: the file ends after `read` of the
-// nsub subjects MEANS1 counts.
-void read_subject(subject_reader& reader, std::span<float> values, std::int32_t read,
-                  std::int32_t nsub) {
-  if (!reader.next(values)) {
-    throw io::IoError("COR3: the data storage file ends after " + std::to_string(read) +
-                          " of its " + std::to_string(nsub) + " subjects",
-                      1);
-  }
-}
-
 // The statistics in double precision, n x n column by column (element (i, j) at
 // (j-1) * n + i-1) unless packed.
 struct pair_stats {
@@ -76,70 +67,70 @@ struct pair_stats {
 
 // What turns one subject's values into the columns of the pass.
 struct conversion {
-  const float* shift;        // t(k)
-  const float* inserted;     // the value a missing one takes when the mean is inserted
-  const double* exact;       // the same unrounded, when means are inserted (else null)
-  const std::int32_t* fill;  // -1 where a missing value gets the mean, else 0
-  bool matched;              // the matched path: presence columns and flags
-  bool moments;              // the squares beside the values
+  const double* centre;    // c(k)
+  const double* stand_in;  // the x a missing value takes (0 on the matched path)
+  bool matched;            // the matched path: presence columns and flags
+  bool moments;            // the squares beside the values
   std::size_t nv;
 };
 
-// One subject's values v(1..nv): x(k) (a missing value is the inserted mean, unrounded where
-// exact is given, else 0); on the matched path p(k) (1 present, 0 absent), flags(k) and
-// xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2; on the complete-data path each
-// missing value counts in absent(k); lo/hi follow the least and greatest x over the values
-// that count. Four variables at a time where the processor has SSE2 (the compiler keeps the
-// loop scalar at its default level), with the operations of the plain loop that finishes the
-// row.
+// One subject's values v(1..nv): x(k) = v(k) - c(k) in double precision, exact for any value
+// the data storage file can hold, or the stand-in of a missing value; on the matched path p(k)
+// (1 present, 0 absent), flags(k) and xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2;
+// on the complete-data path each missing value counts in absent(k); lo/hi follow the least
+// and greatest x over the values that count (on the complete-data path every value counts).
+// Four variables at a time where the processor has SSE2 (the compiler keeps the loop scalar
+// at its default level), with the operations of the plain loop that finishes the row.
 void convert_subject(const conversion& c, const float* v, double* x, double* p,
-                     std::uint8_t* flags, double* xs, std::int32_t* absent, float* lo,
-                     float* hi) {
+                     std::uint8_t* flags, double* xs, std::int32_t* absent, double* lo,
+                     double* hi) {
   std::size_t k = 0;
 #if defined(__SSE2__)
-  const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
-  const __m128 unmatched = c.matched ? _mm_setzero_ps() : all;
   const __m128d one = _mm_set1_pd(1.0);
   for (; k + 4 <= c.nv; k += 4) {
     const __m128 vk = _mm_loadu_ps(v + k);
     const __m128 missing = _mm_cmpunord_ps(vk, vk);
-    const __m128 fill =
-        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(c.fill + k)));
-    const __m128 present = _mm_or_ps(_mm_andnot_ps(missing, all), fill);
-    const __m128 xk = _mm_or_ps(_mm_and_ps(missing, _mm_loadu_ps(c.inserted + k)),
-                                _mm_andnot_ps(missing, _mm_sub_ps(vk, _mm_loadu_ps(c.shift + k))));
-    // On the complete-data path a missing value counts as a value equal to t.
-    const __m128 counts = _mm_or_ps(present, unmatched);
-    const __m128 l = _mm_loadu_ps(lo + k);
-    const __m128 h = _mm_loadu_ps(hi + k);
-    _mm_storeu_ps(lo + k, _mm_or_ps(_mm_and_ps(counts, _mm_min_ps(xk, l)), _mm_andnot_ps(counts, l)));
-    _mm_storeu_ps(hi + k, _mm_or_ps(_mm_and_ps(counts, _mm_max_ps(xk, h)), _mm_andnot_ps(counts, h)));
-    __m128d x01 = _mm_cvtps_pd(xk);
-    __m128d x23 = _mm_cvtps_pd(_mm_movehl_ps(xk, xk));
-    if (c.exact != nullptr) {
-      const __m128d m01 = _mm_castps_pd(_mm_unpacklo_ps(missing, missing));
-      const __m128d m23 = _mm_castps_pd(_mm_unpackhi_ps(missing, missing));
-      x01 = _mm_or_pd(_mm_and_pd(m01, _mm_loadu_pd(c.exact + k)), _mm_andnot_pd(m01, x01));
-      x23 = _mm_or_pd(_mm_and_pd(m23, _mm_loadu_pd(c.exact + k + 2)), _mm_andnot_pd(m23, x23));
-    }
+    const int gaps = _mm_movemask_ps(missing);
+    const __m128d m01 = _mm_castps_pd(_mm_unpacklo_ps(missing, missing));
+    const __m128d m23 = _mm_castps_pd(_mm_unpackhi_ps(missing, missing));
+    const __m128d d01 = _mm_sub_pd(_mm_cvtps_pd(vk), _mm_loadu_pd(c.centre + k));
+    const __m128d d23 =
+        _mm_sub_pd(_mm_cvtps_pd(_mm_movehl_ps(vk, vk)), _mm_loadu_pd(c.centre + k + 2));
+    const __m128d x01 =
+        _mm_or_pd(_mm_and_pd(m01, _mm_loadu_pd(c.stand_in + k)), _mm_andnot_pd(m01, d01));
+    const __m128d x23 =
+        _mm_or_pd(_mm_and_pd(m23, _mm_loadu_pd(c.stand_in + k + 2)), _mm_andnot_pd(m23, d23));
     _mm_storeu_pd(x + k, x01);
     _mm_storeu_pd(x + k + 2, x23);
-    if (!c.matched) {
-      // Missing values are rare: they are counted one by one.
-      if (const int gaps = _mm_movemask_ps(missing); gaps != 0) {
-        for (int i = 0; i < 4; ++i) absent[k + static_cast<std::size_t>(i)] += (gaps >> i) & 1;
-      }
-    }
+    const __m128d l01 = _mm_loadu_pd(lo + k);
+    const __m128d l23 = _mm_loadu_pd(lo + k + 2);
+    const __m128d h01 = _mm_loadu_pd(hi + k);
+    const __m128d h23 = _mm_loadu_pd(hi + k + 2);
     if (c.matched) {
-      _mm_storeu_pd(p + k, _mm_and_pd(_mm_castps_pd(_mm_unpacklo_ps(present, present)), one));
-      _mm_storeu_pd(p + k + 2, _mm_and_pd(_mm_castps_pd(_mm_unpackhi_ps(present, present)), one));
-      const int bits = _mm_movemask_ps(present);
-      for (int i = 0; i < 4; ++i) flags[k + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((bits >> i) & 1);
+      // An absent value keeps the bounds as they were.
+      _mm_storeu_pd(lo + k, _mm_or_pd(_mm_and_pd(m01, l01), _mm_andnot_pd(m01, _mm_min_pd(x01, l01))));
+      _mm_storeu_pd(lo + k + 2, _mm_or_pd(_mm_and_pd(m23, l23), _mm_andnot_pd(m23, _mm_min_pd(x23, l23))));
+      _mm_storeu_pd(hi + k, _mm_or_pd(_mm_and_pd(m01, h01), _mm_andnot_pd(m01, _mm_max_pd(x01, h01))));
+      _mm_storeu_pd(hi + k + 2, _mm_or_pd(_mm_and_pd(m23, h23), _mm_andnot_pd(m23, _mm_max_pd(x23, h23))));
+      _mm_storeu_pd(p + k, _mm_andnot_pd(m01, one));
+      _mm_storeu_pd(p + k + 2, _mm_andnot_pd(m23, one));
+      for (int i = 0; i < 4; ++i) {
+        flags[k + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(((gaps >> i) & 1) ^ 1);
+      }
       _mm_storeu_pd(xs + k, x01);
       _mm_storeu_pd(xs + k + 2, x23);
       if (c.moments) {
         _mm_storeu_pd(xs + c.nv + k, _mm_mul_pd(x01, x01));
         _mm_storeu_pd(xs + c.nv + k + 2, _mm_mul_pd(x23, x23));
+      }
+    } else {
+      _mm_storeu_pd(lo + k, _mm_min_pd(x01, l01));
+      _mm_storeu_pd(lo + k + 2, _mm_min_pd(x23, l23));
+      _mm_storeu_pd(hi + k, _mm_max_pd(x01, h01));
+      _mm_storeu_pd(hi + k + 2, _mm_max_pd(x23, h23));
+      // Missing values are rare: they are counted one by one.
+      if (gaps != 0) {
+        for (int i = 0; i < 4; ++i) absent[k + static_cast<std::size_t>(i)] += (gaps >> i) & 1;
       }
     }
   }
@@ -147,27 +138,26 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
   for (; k < c.nv; ++k) {
     const float vk = v[k];
     const bool missing = vk != vk;
-    const bool present = !missing || c.fill[k] != 0;
-    const float xk = !missing ? vk - c.shift[k] : c.inserted[k];
-    const bool counts = present || !c.matched;
-    lo[k] = counts ? std::min(lo[k], xk) : lo[k];
-    hi[k] = counts ? std::max(hi[k], xk) : hi[k];
-    const double xd = missing && c.exact != nullptr ? c.exact[k] : xk;
+    const double xd = missing ? c.stand_in[k] : static_cast<double>(vk) - c.centre[k];
+    const bool counts = !missing || !c.matched;
+    lo[k] = counts ? std::min(xd, lo[k]) : lo[k];
+    hi[k] = counts ? std::max(xd, hi[k]) : hi[k];
     x[k] = xd;
     if (!c.matched) absent[k] += missing ? 1 : 0;
     if (c.matched) {
-      p[k] = present ? 1.0 : 0.0;
-      flags[k] = present ? 1 : 0;
+      p[k] = missing ? 0.0 : 1.0;
+      flags[k] = missing ? 0 : 1;
       xs[k] = xd;
       if (c.moments) xs[c.nv + k] = xd * xd;
     }
   }
 }
 
-// CR3ACC: one pass over the NSUB subject records; `inserted` (x units) is the value a missing
-// one takes when means are inserted. A record beyond the NSUB-th stops the run: MEANS1, which
-// counts the subjects, is then not the data's.
-void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inserted) {
+// CR3ACC: one pass over the NSUB subject records about the centres of st.shift; stand_in (x
+// units) is the value a missing one takes on the complete-data path. A file whose subject
+// records end before the NSUB-th, or go on beyond it, stops the run: MEANS1, which counts the
+// subjects, is then not the data's.
+void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& stand_in) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
   const auto unv = static_cast<std::size_t>(nv);
@@ -210,24 +200,24 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
     b.xs.resize(matched ? static_cast<std::size_t>(capacity) * wide : 0);
   }
   std::vector<float> values(unv);
-  // A missing value: the mean when one is inserted (present), else absent with x = 0.
-  const std::vector<std::int32_t> fill(unv, o.insert_means == 1 ? -1 : 0);
   t.absent.assign(matched ? 0 : unv, 0);
-  const std::vector<float> rounded(inserted.begin(), inserted.end());
-  const conversion conv{st.shift.data(), rounded.data(),
-                        o.insert_means == 1 ? inserted.data() : nullptr,
-                        fill.data(), matched, moments, unv};
+  const std::vector<double> centre(st.shift.begin(), st.shift.end());
+  const conversion conv{centre.data(), stand_in.data(), matched, moments, unv};
   // The least and greatest x of each variable over the values that count: a variable whose
   // x values are all equal has no spread.
-  std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
-  std::vector<float> hi(unv, -std::numeric_limits<float>::infinity());
+  std::vector<double> lo(unv, std::numeric_limits<double>::infinity());
+  std::vector<double> hi(unv, -std::numeric_limits<double>::infinity());
 
   subject_reader reader(st.mtdst, nv);
   std::int32_t next_subject = 1;
+  std::int32_t short_at = 0;  // the subject the file's records ended before
   const auto read_block = [&](std::int32_t slot) {
     block& b = blocks[slot];
     for (b.rows = 0; b.rows < capacity && next_subject <= st.nsub; ++b.rows, ++next_subject) {
-      read_subject(reader, values, next_subject - 1, st.nsub);
+      if (!reader.next(values)) {
+        short_at = next_subject;
+        break;
+      }
       const std::size_t base = static_cast<std::size_t>(b.rows) * uwidth;
       const std::size_t wbase = static_cast<std::size_t>(b.rows) * wide;
       if (!matched) b.x[base + unv] = 1.0;
@@ -237,7 +227,8 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
                       matched ? b.xs.data() + wbase : nullptr,
                       matched ? nullptr : t.absent.data(), lo.data(), hi.data());
     }
-    return b.rows > 0;
+    // The end of the records ends the pass: the run stops once the blocks before it are in.
+    return b.rows > 0 && short_at == 0;
   };
   const auto total_block = [&](std::int32_t slot) {
     const block& b = blocks[slot];
@@ -246,15 +237,16 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& inser
     if (t.cross) t.cross->add(b.x, b.rows);
   };
   relay_blocks(t.pool.threads() > 1, read_block, total_block);
+  if (short_at != 0) refuse_fewer_subjects("COR3", short_at - 1, st.nsub);
   if (reader.next(values)) refuse_extra_subjects("COR3", st.nsub);
   rewind_unit(st.mtdst);
   t.varies.resize(unv);
   for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
 }
 
-// Mean substitution: a first pass totals each variable's present values (less t, in double
-// precision and subject order); their mean must be the mean of MEANS1, which stops the run
-// otherwise, and a missing value is then given this mean rather than its single-precision
+// Mean substitution: a first pass totals each variable's present values (less its centre, in
+// double precision and subject order); their mean must be the mean of MEANS1, which stops the
+// run otherwise, and a missing value is then given this mean rather than its single-precision
 // rounding. Returns the inserted values in x units; leaves MTDST after its head.
 std::vector<double> inserted_means(cor3_state& st) {
   const auto unv = static_cast<std::size_t>(st.nv);
@@ -264,7 +256,7 @@ std::vector<double> inserted_means(cor3_state& st) {
   std::vector<float> values(unv);
   subject_reader reader(st.mtdst, st.nv);
   for (std::int32_t s = 1; s <= st.nsub; ++s) {
-    read_subject(reader, values, s - 1, st.nsub);
+    if (!reader.next(values)) refuse_fewer_subjects("COR3", s - 1, st.nsub);
     for (std::size_t k = 0; k < unv; ++k) {
       if (std::isnan(values[k])) continue;
       const double d = static_cast<double>(values[k]) - st.shift[k];
@@ -287,19 +279,34 @@ std::vector<double> inserted_means(cor3_state& st) {
   return inserted;
 }
 
-// Complete-data path without inserted means: the mean of each variable's present values (a
-// missing value counted as t adds 0 to the totals) must be that of MEANS1.
-void check_complete_means(const cor3_state& st, const pass_totals& t) {
+// Complete-data path without inserted means: a missing value counts as its variable's mean of
+// MEANS1 truncated to a whole number; stand_in holds that value less the centre.
+std::vector<double> truncated_stand_ins(const cor3_state& st) {
+  std::vector<double> stand_in(st.shift.size());
+  for (std::size_t k = 0; k < stand_in.size(); ++k) {
+    stand_in[k] = static_cast<double>(truncated_mean(st.means[k])) - st.shift[k];
+  }
+  return stand_in;
+}
+
+// Complete-data path without inserted means: the mean of each variable's present values must
+// be that of MEANS1. The totals of the pass hold the missing values at their stand-ins, which
+// come off again; the allowance is measured over the present values alone.
+void check_complete_means(const cor3_state& st, const pass_totals& t,
+                          const std::vector<double>& stand_in) {
   for (std::int32_t k = 1; k <= st.nv; ++k) {
     const auto uk = static_cast<std::size_t>(k - 1);
-    const double own = st.shift[uk] + div0(t.sum(k), st.nsub - t.absent[uk]);
-    const double rms = sqrt0((*t.cross)(k, k) / st.nsub);
+    const double gaps = t.absent[uk];
+    const std::int32_t present = st.nsub - t.absent[uk];
+    const double own = st.shift[uk] + div0(t.sum(k) - gaps * stand_in[uk], present);
+    const double squares = (*t.cross)(k, k) - gaps * stand_in[uk] * stand_in[uk];
+    const double rms = sqrt0(div0(squares, present));
     if (!mean_is_own(st.means[uk], own, rms)) refuse_foreign_means("COR3", k, own, st.means[uk]);
   }
 }
 
-// Missing-data path: true when every shift t came from the variable's own mean; otherwise the
-// shifts are taken anew from the means of the present values (the diagonal of the pass).
+// Missing-data path: true when every centre came from the variable's own mean; otherwise the
+// centres are taken anew from the means of the present values (the diagonal of the pass).
 bool matched_shift_fits(cor3_state& st, const pass_totals& t) {
   const std::int32_t nv = st.nv;
   std::vector<float> own_shift(static_cast<std::size_t>(nv));
@@ -310,7 +317,7 @@ bool matched_shift_fits(cor3_state& st, const pass_totals& t) {
     const double own = st.shift[uk] + div0((*t.sums)(k, k), n);
     const double rms = t.sums->cols() > nv ? sqrt0(div0((*t.sums)(k, nv + k), n)) : 0.0;
     fits = fits && mean_is_own(st.means[uk], own, rms);
-    own_shift[uk] = shift_of(static_cast<float>(own));
+    own_shift[uk] = static_cast<float>(own);
   }
   if (!fits) st.shift = own_shift;
   return fits;
@@ -428,6 +435,42 @@ void unpack(const std::vector<U>& tri, std::int32_t nv, std::vector<T>& full) {
   }
 }
 
+// A statistic that is to be printed or saved must fit in single precision: a covariance of
+// values near the ends of its range need not (a standard deviation on the matched path with
+// unbiased estimates need not either). The run stops naming the first such statistic, before
+// anything is stored; the correlations themselves always fit.
+void refuse_beyond_single(const cor3_state& st, const pair_stats& ps) {
+  const cor3_options& o = st.options;
+  const std::int32_t nv = st.nv;
+  const auto beyond = [](double v) {
+    return std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max());
+  };
+  if (o.complete == 0 && o.need_moments == 1 && (o.save_sd == 1 || o.print_sd == 1)) {
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = 1; k <= nv; ++k) {
+        const double sd = ps.sd[ps.idx(k, j)];
+        if (!beyond(sd)) continue;
+        proc_error(io::format_line("('SD OF VARIABLE ',I0,' GIVEN VARIABLE ',I0,',',1PE13.6,"
+                                   "',',' EXCEEDS SINGLE PRECISION')",
+                                   {j, k, sd}),
+                   "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 5-8 AND 53-56 OF *COR3 BLANK");
+      }
+    }
+  }
+  if (o.need_cov == 1 && (o.save_cov == 1 || o.print_cov == 1)) {
+    for (std::int32_t j = 1; j <= nv; ++j) {
+      for (std::int32_t k = j; k <= nv; ++k) {
+        const double c = ps.cov[packed(j, k, nv)];
+        if (!beyond(c)) continue;
+        proc_error(io::format_line("('COVARIANCE OF VARIABLES ',I0,' AND ',I0,',',1PE13.6,"
+                                   "',',' EXCEEDS SINGLE PRECISION')",
+                                   {j, k, c}),
+                   "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 9-12 AND 57-60 OF *COR3 BLANK");
+      }
+    }
+  }
+}
+
 // CR3OUT and the outputs of CR3COR, in the order the listing shows them.
 void write_and_print(cor3_state& st, const pair_stats& ps) {
   const cor3_options& o = st.options;
@@ -519,21 +562,29 @@ void write_and_print(cor3_state& st, const pair_stats& ps) {
 }  // namespace
 
 void cor3_statistics(cor3_state& st) {
-  const auto unv = static_cast<std::size_t>(st.nv);
-  std::vector<double> inserted(unv, 0.0);
-  if (st.options.insert_means == 1) inserted = inserted_means(st);
+  const cor3_options& o = st.options;
+  // The x a missing value takes: the inserted mean, the truncated mean of the complete-data
+  // path, or 0 (absent) on the matched path.
+  std::vector<double> stand_in(static_cast<std::size_t>(st.nv), 0.0);
+  if (o.insert_means == 1) {
+    stand_in = inserted_means(st);
+  } else if (o.complete == 1) {
+    stand_in = truncated_stand_ins(st);
+  }
   auto totals = std::make_unique<pass_totals>(st.nv);
-  accumulate(st, *totals, inserted);
-  if (st.options.complete == 1) {
-    if (st.options.insert_means == 0) check_complete_means(st, *totals);
+  accumulate(st, *totals, stand_in);
+  if (o.complete == 1) {
+    if (o.insert_means == 0) check_complete_means(st, *totals, stand_in);
   } else if (!matched_shift_fits(st, *totals)) {
-    // The matched statistics do not depend on MEANS1, but a shift far from the data costs
+    // The matched statistics do not depend on MEANS1, but a centre far from the data costs
     // their totals precision: the pass is made again about the data's own means.
     skip_to_zero_record(st.mtdst);
     totals = std::make_unique<pass_totals>(st.nv);
-    accumulate(st, *totals, inserted);
+    accumulate(st, *totals, stand_in);
   }
-  write_and_print(st, compute(st, *totals));
+  const pair_stats ps = compute(st, *totals);
+  refuse_beyond_single(st, ps);
+  write_and_print(st, ps);
 }
 
 }  // namespace korvex::cor

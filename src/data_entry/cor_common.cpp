@@ -37,9 +37,11 @@ float clamp_correlation(double r) { return static_cast<float>(std::clamp(r, -1.0
 
 bool mean_is_own(float m, double own, double rms) {
   if (std::isnan(m)) return false;
-  // A stored mean is within half a unit in the last place of the mean DAP totalled; a few
-  // units allow for a mean that went through a card deck and back. The term in rms covers
-  // the totals' own rounding, which does not shrink with a mean near 0.
+  // A stored mean is within half a unit in the last place of the mean DAP totalled; the few
+  // units allowed cover that rounding and the rounding of the double totals, whose share (the
+  // term in rms) does not shrink with a mean near 0. They make no allowance for a card deck:
+  // a mean unloaded by *GIST and loaded back is rounded to the decimals of the deck's layout
+  // and passes only where that rounding happens to be as small.
   const double scale = std::max(std::fabs(static_cast<double>(m)), std::fabs(own));
   return std::fabs(own - static_cast<double>(m)) <= std::ldexp(scale, -21) + std::ldexp(rms, -20);
 }
@@ -64,6 +66,13 @@ void refuse_foreign_means(std::string_view component, std::int32_t variable, dou
 void refuse_extra_subjects(std::string_view component, std::int32_t nsub) {
   const std::string line = io::format_line(
       "('THE DATA STORAGE FILE HOLDS MORE SUBJECTS THAN THE ',I0,' OF MEANS1')", {nsub});
+  proc_error(line, remedy_line(component));
+}
+
+void refuse_fewer_subjects(std::string_view component, std::int32_t held, std::int32_t nsub) {
+  const std::string line = io::format_line(
+      "('THE DATA STORAGE FILE HOLDS ',I0,' SUBJECTS, FEWER THAN THE ',I0,' OF MEANS1')",
+      {held, nsub});
   proc_error(line, remedy_line(component));
 }
 

@@ -79,6 +79,12 @@ bool mean_is_own(float m, double own, double rms);
 // counts, so MEANS1 is not the data's either.
 [[noreturn]] void refuse_extra_subjects(std::string_view component, std::int32_t nsub);
 
+// Stops the run: the subject records of the data storage file end after `held` of the nsub
+// subjects that MEANS1 counts (a DAP of fewer subjects after the *TAKE or *GIST that brought
+// MEANS1), so MEANS1 is not the data's.
+[[noreturn]] void refuse_fewer_subjects(std::string_view component, std::int32_t held,
+                                        std::int32_t nsub);
+
 // The 104-character title of the correlation matrix listing: caption padded to 24, the
 // 72-character run title and 8 blanks.
 std::string matrix_title(std::string_view caption, std::string_view title72);

@@ -65,14 +65,17 @@ struct cor3_state {
   std::int32_t nsub = 0;
   std::vector<std::string> names;
   std::vector<float> means;          // MEANS1
-  std::vector<float> shift;          // t(k): the mean truncated to a whole number
+  // The centre c(k) that the totals of the pass are taken about: the mean of MEANS1 (0 where
+  // it is NaN), or, on the missing-data path when MEANS1 is not the data's, the data's own.
+  // Near the mean, so that the variance is never the small difference of two large moments.
+  std::vector<float> shift;
   std::vector<std::int32_t> counts;  // present values per variable
 };
 
-// The shift t of a variable with mean m: the mean truncated to a whole number while its
-// magnitude is below 2^23, else the mean itself; 0 for a NaN. Sums of value - t stay small
-// whatever the level of the data, and value - t is exact for values near the mean.
-inline float shift_of(float m) {
+// The value a missing value counts as on the complete-data path when no mean is inserted: the
+// mean m truncated to a whole number while its magnitude is below 2^23, else the mean itself;
+// 0 for a NaN.
+inline float truncated_mean(float m) {
   return std::isnan(m) ? 0.0f : (std::fabs(m) < 8388608.0f ? std::trunc(m) : m);
 }
 

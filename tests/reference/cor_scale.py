@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Reference statistics for the correlation tests at scale: data far from a whole number with
-a small spread, where a mean rounded to single precision is large against the spread.
+a small spread, where a mean rounded to single precision is large against the spread, down to
+spreads of a few units in the last place of the values.
 Computed independently of KORVEX with numpy in double precision from the textbook
 definitions: product-moment correlations, standard deviations and covariances with divisor
 N; with missing values, the correlations after each missing value is replaced by the mean of
@@ -29,6 +30,12 @@ CASES = [
     ("near_99_97", 99.97, 0.01, 103),
     ("near_1e6", 1.0e6, 1.0, 104),
     ("near_half", 0.5, 0.001, 105),
+    # A spread tiny beside the fraction of the mean: a few dozen stored values per variable.
+    ("tiny_at_0_7", 0.7, 1.0e-6, 106),
+    ("tiny_at_1_2345678901", 1.2345678901, 1.0e-6, 107),
+    ("tiny_at_3_3", 3.3, 2.0e-6, 108),
+    ("tiny_at_half", 0.5, 1.0e-6, 109),
+    ("tinier_at_half", 0.5, 1.0e-7, 110),
 ]
 
 

@@ -195,7 +195,10 @@ const refusal refusals[] = {
        f.write_dsf(d, {}, -1, 11);
        f.write_isf(d);
      },
-     0, "UNEXPECTED END OF FILE FOUND ON DSF", ""},
+     0,
+     "THE DATA STORAGE FILE HOLDS 11 SUBJECTS, FEWER THAN THE 12 OF MEANS1"
+     "MEANS1 IS NOT THE DATA'S: RUN *DAP AFTER *TAKE OR *GIST, BEFORE *COR2",
+     ""},
     {"empty_file",
      [](Cor2& f, cor_data& d) {
        f.write_isf(d);

@@ -344,6 +344,29 @@ const input_error input_errors[] = {
        write_selection(names, order, 5, 0);
      },
      0, "VARIABLE SELECTION IN FORCE: RUN *RESTOR (AFTER *CC5) OR A NEW *DAP BEFORE *COR3"},
+    // Values near the ends of the single-precision range: their correlations are right (see
+    // the MEANS1 table), but a covariance or a matched standard deviation asked for in print
+    // may lie beyond the range; numpy gives the population variance 5.809600E+76 of the first
+    // and sqrt(4/3) * 3.4E+38 = 3.925982E+38 for the second.
+    {"covariance_beyond_single", "           1",
+     [](Cor3& f, cor_data& d) {
+       const float v[] = {3e38f, 1, 2, -3e38f, 2, 1, -3e38f, 3, 4, -3e38f, 4, 3, 1e37f, 5, 5};
+       d = make_data(3, 5, v);
+       f.write_all(d);
+     },
+     0,
+     "COVARIANCE OF VARIABLES 1 AND 1, 5.809600E+76, EXCEEDS SINGLE PRECISION"
+     "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 9-12 AND 57-60 OF *COR3 BLANK"},
+    {"matched_sd_beyond_single", "       1                           1",
+     [](Cor3& f, cor_data& d) {
+       const float v[] = {3.4e38f, 1, -3.4e38f, 2, 3.4e38f, std::nanf(""), -3.4e38f, 4};
+       d = make_data(2, 4, v);
+       d.nomiss = 0;
+       f.write_all(d);
+     },
+     0,
+     "SD OF VARIABLE 1 GIVEN VARIABLE 1, 3.925982E+38, EXCEEDS SINGLE PRECISION"
+     "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 5-8 AND 53-56 OF *COR3 BLANK"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, Cor3InputErrors, ::testing::ValuesIn(input_errors),

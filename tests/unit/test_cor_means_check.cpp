@@ -27,6 +27,38 @@ cor_data small(bool missing) {
   return d;
 }
 
+// Two variables by 4000 subjects: variable 1 the whole numbers s mod 21; variable 2 missing but
+// for three subjects, 1610612736 (1.5 * 2^30), -1610612736 and 180, whose mean is exactly 60.
+// A deviation from 60 taken in single precision rounds back to +-1610612736, which would put
+// the mean at 100; the three present values alone set the allowance for rounding.
+cor_data far_values(bool) {
+  cor_data d;
+  d.nv = 2;
+  d.nsub = 4000;
+  d.nomiss = 0;
+  for (std::int32_t s = 1; s <= d.nsub; ++s) {
+    d.values.push_back(static_cast<float>(s % 21));
+    d.values.push_back(nan);
+  }
+  d.values[1] = 1610612736.0f;
+  d.values[3] = -1610612736.0f;
+  d.values[5] = 180.0f;
+  return d;
+}
+
+// Three variables by five subjects, the first at the ends of the single-precision range
+// (3e38, -3e38 three times, 1e37), whose deviations from their mean -1.18e38 lie beyond it;
+// with `missing`, variable 3 of subject 5 is missing.
+cor_data limit_values(bool missing) {
+  const float values[] = {3e38f, 1, 2, -3e38f, 2, 1, -3e38f, 3, 4, -3e38f, 4, 3, 1e37f, 5, 5};
+  cor_data d = make_data(3, 5, values);
+  if (missing) {
+    d.values[14] = nan;
+    d.nomiss = 0;
+  }
+  return d;
+}
+
 std::string remedy(const char* component) {
   return std::string("MEANS1 IS NOT THE DATA'S: RUN *DAP AFTER *TAKE OR *GIST, BEFORE *") +
          component;
@@ -38,9 +70,10 @@ struct means_case {
   std::string card;       // COR3's option card
   bool missing;           // the data have a missing value
   float mean1;            // MEANS1's mean of variable 1 (NaN: the data's own)
-  std::int32_t extra;     // subject records beyond the four that MEANS1 counts
+  std::int32_t extra;     // subject records beyond those MEANS1 counts (negative: fewer)
   const char* first_line;  // the message's first line; "" when the run goes on
   double r21;              // r(2, 1) stored when the run goes on
+  cor_data (*data)(bool) = small;  // the data
 };
 
 class CorMeansCheck : public CorRun, public ::testing::WithParamInterface<means_case> {};
@@ -49,13 +82,13 @@ TEST_P(CorMeansCheck, MeansOfOtherDataNeverMeetTheData) {
   const means_case& c = GetParam();
   write_earlier_corrm1();
 
-  cor_data d = small(c.missing);
+  cor_data d = c.data(c.missing);
   cor_data file = d;
   for (std::int32_t s = 0; s < c.extra; ++s) {
     file.values.insert(file.values.end(), {5, 5, 5});
     ++file.nsub;
   }
-  write_dsf(file);
+  write_dsf(file, {}, -1, c.extra < 0 ? d.nsub + c.extra : -1);
   write_isf(d);
   if (!std::isnan(c.mean1)) {
     std::int32_t notfound = 0;
@@ -81,8 +114,8 @@ TEST_P(CorMeansCheck, MeansOfOtherDataNeverMeetTheData) {
   Kpar got{};
   const std::vector<float> a = read_square("CORRM1", got);
   EXPECT_FALSE(s.stopped) << s.console;
-  ASSERT_EQ(got[1], 3);
-  EXPECT_EQ(got[2], 4);
+  ASSERT_EQ(got[1], d.nv);
+  EXPECT_EQ(got[2], d.nsub);
   EXPECT_NEAR(el(a, 2, 1), c.r21, 1e-7);
 }
 
@@ -126,6 +159,30 @@ const means_case cases[] = {
      "THE DATA STORAGE FILE HOLDS MORE SUBJECTS THAN THE 4 OF MEANS1", 0.0},
     {"cor3_matched_more_subjects", "COR3", "", true, nan, 1,
      "THE DATA STORAGE FILE HOLDS MORE SUBJECTS THAN THE 4 OF MEANS1", 0.0},
+    // Fewer subject records than MEANS1 counts (a *DAP of fewer subjects after *TAKE), on
+    // every path.
+    {"cor2_fewer_subjects", "COR2", "", false, nan, -1,
+     "THE DATA STORAGE FILE HOLDS 3 SUBJECTS, FEWER THAN THE 4 OF MEANS1", 0.0},
+    {"cor3_fewer_subjects", "COR3", "", false, nan, -2,
+     "THE DATA STORAGE FILE HOLDS 2 SUBJECTS, FEWER THAN THE 4 OF MEANS1", 0.0},
+    {"cor3_forced_complete_fewer_subjects", "COR3", forced_complete_card, true, nan, -1,
+     "THE DATA STORAGE FILE HOLDS 3 SUBJECTS, FEWER THAN THE 4 OF MEANS1", 0.0},
+    {"cor3_inserted_fewer_subjects", "COR3", inserted_card, true, nan, -1,
+     "THE DATA STORAGE FILE HOLDS 3 SUBJECTS, FEWER THAN THE 4 OF MEANS1", 0.0},
+    {"cor3_matched_fewer_subjects", "COR3", "", true, nan, -2,
+     "THE DATA STORAGE FILE HOLDS 2 SUBJECTS, FEWER THAN THE 4 OF MEANS1", 0.0},
+    // Values whose distance from the mean single precision cannot hold: the mean is the
+    // data's own. r(2, 1) by exact rational arithmetic (Python's fractions), the missing
+    // values of variable 2 counted as its mean 60.
+    {"cor3_forced_complete_far_values", "COR3", forced_complete_card, true, nan, 0, "",
+     -0.001846889609145697, far_values},
+    // Deviations beyond the single-precision range: numpy's r(2, 1) of the stored values.
+    {"cor2_values_at_the_range_ends", "COR2", "", false, nan, 0, "", -0.34030621114533277,
+     limit_values},
+    {"cor3_values_at_the_range_ends", "COR3", "", false, nan, 0, "", -0.34030621114533277,
+     limit_values},
+    {"cor3_matched_values_at_the_range_ends", "COR3", "", true, nan, 0, "",
+     -0.34030621114533277, limit_values},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CorMeansCheck, ::testing::ValuesIn(cases),

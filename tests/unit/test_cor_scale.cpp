@@ -1,6 +1,8 @@
 // Correlations at scale: data far from a whole number with a tiny spread (4000 +- 0.05,
 // -250 +- 0.02, 99.97 +- 0.01, 1e6 +- 1, 0.5 +- 0.001), where the single-precision rounding
-// of a mean is large against the spread. Every path of COR2 and COR3 must give the data's own
+// of a mean is large against the spread, and spreads of a few units in the last place of the
+// values beside a mean's fraction (0.7 +- 1e-6, 0.5 +- 1e-7, ...), where moments about a
+// whole number would be some 10^12 times the variance. Every path of COR2 and COR3 must give the data's own
 // statistics to the precision of their double totals; the references are numpy's
 // (tests/reference/cor_scale.py), the data drawn here from the same integer generator.
 #include <gtest/gtest.h>
