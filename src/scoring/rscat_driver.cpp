@@ -4,11 +4,13 @@
 // the values beyond 2.55 of them, then draws every requested pair: slice table, scattergram
 // and spotter.
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "executive/component.hpp"
 #include "executive/units.hpp"
+#include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "printing/matrix_printers.hpp"
 #include "printing/page.hpp"
@@ -124,6 +126,25 @@ void draw_pairs() {
 
 rscat_control_record& rscat_control() { return g_control; }
 
+double single(double x) {
+  if (!std::isfinite(x)) return x;
+  if (std::fabs(x) <= static_cast<double>(std::numeric_limits<float>::max())) {
+    return static_cast<double>(static_cast<float>(x));
+  }
+  // Past the largest float: the significand rounded to 24 bits, the exponent kept.
+  int exponent = 0;
+  const double fraction = std::frexp(x, &exponent);
+  return std::ldexp(static_cast<double>(static_cast<float>(fraction)), exponent);
+}
+
+void plotting_range(std::int32_t v) {
+  rscat_control_record& c = rscat_control();
+  const std::size_t u = at(v);
+  const double half_width = single(static_cast<double>(2.55f) * static_cast<double>(c.SDEV[u]));
+  c.LOWER[u] = single(static_cast<double>(c.MEANV[u]) - half_width);
+  c.UPPER[u] = single(static_cast<double>(c.MEANV[u]) + half_width);
+}
+
 void pager(std::int32_t n) {
   rscat_control_record& c = rscat_control();
   PAGER(n, c.page, c.lines, c.monout);
@@ -187,8 +208,7 @@ void variable_statistics() {
     }
     c.MEANV[uj] = static_cast<float>(mean);
     c.SDEV[uj] = static_cast<float>(std::sqrt(q / n));
-    c.LOWER[uj] = c.MEANV[uj] - 2.55f * c.SDEV[uj];
-    c.UPPER[uj] = c.MEANV[uj] + 2.55f * c.SDEV[uj];
+    plotting_range(j);
   }
 }
 

@@ -72,10 +72,10 @@ std::string subject_text(std::int32_t number) {
 
 }  // namespace
 
-std::int32_t cell_index(float value, float lower, float cell) {
-  const float v = (value - lower) / cell;
-  if (!(v < 50.0f)) return 50;  // high values, and a position that is not a number
-  if (v < 0.0f) return 0;
+std::int32_t cell_index(float value, double lower, float cell) {
+  const double v = single(single(static_cast<double>(value) - lower) / static_cast<double>(cell));
+  if (!(v < 50.0)) return 50;  // high values, and a position that is not a number
+  if (v < 0.0) return 0;
   return static_cast<std::int32_t>(v);
 }
 
@@ -125,11 +125,15 @@ void scattergram(std::int32_t X, std::int32_t Y, const pair_result& pr, scatterg
   const rscat_control_record& c = rscat_control();
   const float cell_x = 0.1f * c.SDEV[at(X)];
   const float cell_y = 0.1f * c.SDEV[at(Y)];
-  std::array<float, 11> col_cal{};
-  std::array<float, 11> row_cal{};
+  // The calibrations run from the plotting bounds, which may lie past the float range.
+  std::array<double, 11> col_cal{};
+  std::array<double, 11> row_cal{};
+  const double first_x = single(c.LOWER[at(X)] + static_cast<double>(0.5f * cell_x));
+  const double first_y = single(c.UPPER[at(Y)] - static_cast<double>(0.5f * cell_y));
   for (std::int32_t j = 1; j <= 11; ++j) {
-    col_cal[at(j)] = (c.LOWER[at(X)] + 0.5f * cell_x) + static_cast<float>(5 * (j - 1)) * cell_x;
-    row_cal[at(j)] = (c.UPPER[at(Y)] - 0.5f * cell_y) - static_cast<float>(5 * (j - 1)) * cell_y;
+    const auto cells = static_cast<double>(static_cast<float>(5 * (j - 1)));
+    col_cal[at(j)] = single(first_x + single(cells * static_cast<double>(cell_x)));
+    row_cal[at(j)] = single(first_y - single(cells * static_cast<double>(cell_y)));
   }
   g.row_counts.fill(0);
   g.col_counts.fill(0);

@@ -40,8 +40,10 @@ struct rscat_control_record {
   std::vector<std::string> VLABEL;            // 20-character names of the selected variables
   std::string RTITLE = std::string(160, ' ');  // run title in columns 1-72
   std::array<std::array<std::int32_t, 2>, max_pairs> PAIRS{};  // (X, Y) positions
-  std::array<float, max_variables> LOWER{};
-  std::array<float, max_variables> UPPER{};
+  // Plotting bounds, mean -+ 2.55 SD: single-precision values (see single()) that may lie
+  // beyond the largest float when the data fill the single-precision range.
+  std::array<double, max_variables> LOWER{};
+  std::array<double, max_variables> UPPER{};
   std::array<float, max_variables> SDEV{};
   std::array<float, max_variables> MEANV{};
   std::vector<std::string> SUBJNAME;  // the subject names, owned by the entry for one run
@@ -59,6 +61,19 @@ struct rscat_control_record {
 };
 
 rscat_control_record& rscat_control();
+
+// A result rounded to single precision as a float operation rounds it, but without the
+// float's overflow: beyond the largest float it keeps a 24-bit significand in a double. The
+// plotting bounds of data that fill the single-precision range (3e38 and -3e38 give a mean
+// -+ 2.55 SD near -+7e38), the slice bounds and the slopes between them lie out there and
+// must still place and predict the data. Each step on such values is taken in double and
+// rounded here: within the float range that is the float operation's result bit for bit (a
+// double holds the exact result of a float +, -, * or / closely enough that rounding it
+// again to single precision gives the once-rounded result).
+double single(double x);
+// LOWER and UPPER of selected variable v from its MEANV and SDEV: mean -+ 2.55 SD in single
+// precision, kept where they pass the float range.
+void plotting_range(std::int32_t v);
 
 // ---- input (control card, pair cards, data) -----------------------------------------------
 
@@ -89,16 +104,19 @@ void put(std::string_view layout, std::initializer_list<io::Value> values = {});
 // ---- pair statistics and slice table -----------------------------------------------------
 
 // The slice statistics of one direction (slices of P predicting Q); arrays 0-based by slice.
+// The line, its predictions and the slice bounds are single-precision values (single()) that
+// may pass the float range: a slope of 3e38 per unit, or bounds of -+7e38.
 struct direction_stats {
   std::array<std::int32_t, max_slices> count{};
   std::array<float, max_slices> mean_p{};
-  std::array<float, max_slices> linear{};
+  std::array<double, max_slices> linear{};
   std::array<float, max_slices> curvilinear{};
   std::array<float, max_slices> se_biased{};
   std::array<float, max_slices> se_unbiased{};
-  std::array<float, max_slices> bounds{};  // bound k (1-based k, element k - 1): upper edge of slice k
-  float A = 0.0f;
-  float B = 0.0f;
+  // bound k (1-based k, element k - 1): the upper edge of slice k
+  std::array<double, max_slices> bounds{};
+  double A = 0.0;
+  double B = 0.0;
   float se_linear = 0.0f;
   float eta = 0.0f;
   float eta_unbiased = 0.0f;
@@ -123,7 +141,7 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
                  direction_stats& d);
 // The slice position (1..SLICE) of a value of P; a position that is not a number counts as the
 // upper bound.
-std::int32_t slice_of(float value, float lower, float upper, std::int32_t slices);
+std::int32_t slice_of(float value, double lower, double upper, std::int32_t slices);
 // Pair statistics, both directions and the printed slice table with the prediction lines.
 void slice_table(std::int32_t X, std::int32_t Y, pair_result& pr);
 
@@ -142,7 +160,7 @@ struct scattergram_result {
 // The cell offset 0..50 of a value from the low edge of the grid (column = offset + 1, row =
 // 51 - offset): the integer part of min(50, max(0, (value - lower) / cell)), and 50 when that
 // quotient is not a number (a variable without spread).
-std::int32_t cell_index(float value, float lower, float cell);
+std::int32_t cell_index(float value, double lower, float cell);
 // Sorts (key, companion) pairs ascending by key, then companion.
 void sort_codes(std::vector<std::int32_t>& keys, std::vector<std::int32_t>& companions);
 // The 2-character frequency code of a count.

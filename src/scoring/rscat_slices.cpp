@@ -28,10 +28,11 @@ bool counts(float p, float q) {
 // The slice bounds of P: bound k is the upper edge of slice k.
 void slice_bounds(std::int32_t p, direction_stats& d) {
   const rscat_control_record& c = rscat_control();
-  const float step = c.SDEV[at(p)] * 5.1f / static_cast<float>(c.SLICE);
-  float bound = c.LOWER[at(p)];
+  const double width = single(static_cast<double>(c.SDEV[at(p)]) * static_cast<double>(5.1f));
+  const double step = single(width / static_cast<double>(c.SLICE));
+  double bound = c.LOWER[at(p)];
   for (std::int32_t k = 1; k <= c.SLICE - 1; ++k) {
-    bound += step;
+    bound = single(bound + step);
     d.bounds[at(k)] = bound;
   }
 }
@@ -145,8 +146,7 @@ void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr) {
   const auto set = [&c](std::int32_t v, double mean, double sd) {
     c.MEANV[at(v)] = static_cast<float>(mean);
     c.SDEV[at(v)] = static_cast<float>(sd);
-    c.LOWER[at(v)] = c.MEANV[at(v)] - 2.55f * c.SDEV[at(v)];
-    c.UPPER[at(v)] = c.MEANV[at(v)] + 2.55f * c.SDEV[at(v)];
+    plotting_range(v);
   };
   set(X, mx, sdx);
   set(Y, my, sdy);
@@ -157,11 +157,12 @@ void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr) {
   pr.mean_y = my;
 }
 
-std::int32_t slice_of(float value, float lower, float upper, std::int32_t slices) {
-  const float t = (static_cast<float>(slices) / (upper - lower)) * (value - lower) + 1.0f;
+std::int32_t slice_of(float value, double lower, double upper, std::int32_t slices) {
+  const double per_unit = single(static_cast<double>(slices) / single(upper - lower));
+  const double t = single(single(per_unit * single(static_cast<double>(value) - lower)) + 1.0);
   // Not a number (a variable without spread) is placed as a value at the upper bound.
-  if (!(t < static_cast<float>(slices) + 1.0f)) return slices;
-  if (t < 1.0f) return 1;
+  if (!(t < static_cast<double>(slices) + 1.0)) return slices;
+  if (t < 1.0) return 1;
   const auto k = static_cast<std::int32_t>(t);
   return k > slices ? slices : k;
 }
@@ -177,10 +178,11 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
   std::vector<double> sum_dq(static_cast<std::size_t>(c.SLICE), 0.0);
   std::vector<double> sum_dqq(static_cast<std::size_t>(c.SLICE), 0.0);
   d.count.fill(0);
-  d.B = r * c.SDEV[uq] / c.SDEV[up];
+  d.B = single(single(static_cast<double>(r) * static_cast<double>(c.SDEV[uq])) /
+               static_cast<double>(c.SDEV[up]));
   // The intercept from the accurate means in double, rounded once.
-  d.A = static_cast<float>(mean_q - static_cast<double>(d.B) * mean_p);
-  if (d.A == 0.0f) d.A = 0.0f;  // a negative zero prints as plus zero
+  d.A = single(mean_q - d.B * mean_p);
+  if (d.A == 0.0) d.A = 0.0;  // a negative zero prints as plus zero
   for (std::int32_t i = 1; i <= c.NSUB; ++i) {
     const float pv = c.x(i, p);
     const float qv = c.x(i, q);
@@ -198,15 +200,14 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
     const std::int32_t n = d.count[k];
     if (n == 0) {
       d.mean_p[k] = -0.0f;
-      d.linear[k] = -0.0f;
+      d.linear[k] = -0.0;
       d.curvilinear[k] = -0.0f;
     } else {
       d.mean_p[k] = static_cast<float>(sum_p[k] / n);
       d.curvilinear[k] = static_cast<float>(sum_q[k] / n);
       // The line B x + A taken about the means: B times a raw mean plus the intercept would
       // leave the prediction to the rounding of two large terms of opposite sign.
-      d.linear[k] =
-          static_cast<float>(mean_q + static_cast<double>(d.B) * (sum_p[k] / n - mean_p));
+      d.linear[k] = single(mean_q + d.B * (sum_p[k] / n - mean_p));
     }
     if (n > 1) {
       const double ss = clamp0(sum_dqq[k] - sum_dq[k] * sum_dq[k] / n);

@@ -80,6 +80,8 @@ void OTRDM1() {
   }
   OTINPT();
   if (m != c.ndim) proc_error("OMEANS1 AND OTHER FILES DISAGREE.");
+  // The input step found the extremes of the variables' own values (methods 3 and 4).
+  if (c.inmeth == 3 || c.inmeth == 4) require_squarable_distances(true);
   s.lookup_mode = 1;
   s.lookup.fill(0);
   s.type_position.fill(0);
@@ -300,12 +302,8 @@ void OTCOND() {
     const std::int32_t nk = s.type_count[at(keep)];
     const std::int32_t ng = s.type_count[at(gone)];
     const std::int32_t total = nk + ng;
-    for (std::int32_t j = 1; j <= c.ndim; ++j) {
-      omean(j, keep) = total > 0 ? (omean(j, gone) * static_cast<float>(ng) +
-                                    omean(j, keep) * static_cast<float>(nk)) /
-                                       static_cast<float>(total)
-                                 : (omean(j, gone) + omean(j, keep)) / 2.0f;
-    }
+    for (std::int32_t j = 1; j <= c.ndim; ++j)
+      omean(j, keep) = merged_mean(omean(j, gone), ng, omean(j, keep), nk);
     s.type_count[at(keep)] = total;
     for (std::int32_t i = 1; i <= c.ntypes; ++i)
       if (i != keep) set(keep, i);
@@ -324,6 +322,17 @@ void OTCOND() {
     for (std::int32_t x : chain[static_cast<std::size_t>(num)]) s.lookup[at(x)] = num;
   }
   OTPRTM(s.omeans, "OMEANS OF OTYPES AFTER CONDENSATION");
+}
+
+float merged_mean(float a, std::int32_t na, float b, std::int32_t nb) {
+  const std::int32_t n = na + nb;
+  const float m = n > 0 ? (a * static_cast<float>(na) + b * static_cast<float>(nb)) /
+                              static_cast<float>(n)
+                        : (a + b) / 2.0f;
+  if (std::isfinite(m) || !std::isfinite(a) || !std::isfinite(b)) return m;
+  const double wide = n > 0 ? (static_cast<double>(a) * na + static_cast<double>(b) * nb) / n
+                            : (static_cast<double>(a) + static_cast<double>(b)) / 2.0;
+  return static_cast<float>(wide);
 }
 
 void EUFIT() {

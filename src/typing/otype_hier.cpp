@@ -182,13 +182,9 @@ void OTDIST() {
     const std::int32_t ca = g_h.count[at(a)];
     const std::int32_t cb = g_h.count[at(b)];
     g_h.count[at(m)] = ca + cb;
-    for (std::int32_t j = 1; j <= c.ndim; ++j) {
-      // Two nodes without members merge into their plain mean.
-      node_mean(j, m) = ca + cb > 0 ? (node_mean(j, a) * static_cast<float>(ca) +
-                                       node_mean(j, b) * static_cast<float>(cb)) /
-                                          static_cast<float>(ca + cb)
-                                    : (node_mean(j, a) + node_mean(j, b)) / 2.0f;
-    }
+    // Two nodes without members merge into their plain mean.
+    for (std::int32_t j = 1; j <= c.ndim; ++j)
+      node_mean(j, m) = merged_mean(node_mean(j, a), ca, node_mean(j, b), cb);
     const std::int32_t qslot = g_h.slot[at(q)];
     std::vector<std::int32_t> nodes, slots;
     for (std::int32_t e = 1; e <= na; ++e) {

@@ -4,6 +4,8 @@
 // read back, the object scratch file written by every pass, and the O-type matrix printer.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,10 @@ constexpr std::int32_t read_values = 65536;
 
 const char* const msg_nvar =
     "NUMBER OF VARIABLES IS TOO LARGE OR TOO SMALL<- (LESS THAN 1 OR GREATER THAN 15)";
+
+// Squared distances are summed in single precision, and the search for the nearest O-type
+// starts at 1.0e38: every one of them must stay below that.
+constexpr double square_limit = 1.0e38;
 
 // Writes the object-name blocks of ONAMS1 on the name-block unit, 100 names a record.
 void write_name_blocks(std::int32_t nsub) {
@@ -107,9 +113,10 @@ void open_scores(std::string_view label) {
   sc.chunk.assign(static_cast<std::size_t>(slot) * static_cast<std::size_t>(sc.chunk_slots), 0.0f);
 }
 
-void input_raw() {
-  otype_state_record& s = state();
-  control_record& c = s.c;
+// Reads the head of the data storage file from its start and leaves the file at the first
+// subject record; returns the number of variables and, when names is given, their names.
+std::int32_t read_dsf_head(std::vector<std::string>* names) {
+  const control_record& c = state().c;
   rewind_unit(c.mtdst);
   std::vector<std::string> words(dsf::title_word_count);
   iostat_error(dsf::read_title_record(c.mtdst, words));
@@ -117,12 +124,22 @@ void input_raw() {
   std::int32_t nv = 0, nomiss = 0;
   iostat_error(dsf::read_counts_record(c.mtdst, nv, nomiss));
   if (!int_in_range(nv, 1, max_dims)) proc_error(msg_nvar);
-  c.ndim = nv;
-  // The variables' own names label the dimensions.
-  std::vector<std::string> names(static_cast<std::size_t>(nv), std::string(name_len, ' '));
-  iostat_error(dsf::read_names_record(c.mtdst, names, nv));
-  for (std::int32_t j = 1; j <= nv; ++j) s.dim_names[at(j)] = io::pad(names[at(j)], name_len);
+  if (names != nullptr) {
+    names->assign(static_cast<std::size_t>(nv), std::string(name_len, ' '));
+    iostat_error(dsf::read_names_record(c.mtdst, *names, nv));
+  }
   skip_to_zero_record(c.mtdst);
+  return nv;
+}
+
+void input_raw() {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  // The variables' own names label the dimensions.
+  std::vector<std::string> names;
+  const std::int32_t nv = read_dsf_head(&names);
+  c.ndim = nv;
+  for (std::int32_t j = 1; j <= nv; ++j) s.dim_names[at(j)] = io::pad(names[at(j)], name_len);
 
   Kpar kpar{};
   std::int32_t notfound = 0;
@@ -177,7 +194,98 @@ void next_scores(object_record& o) {
   o.type = 0;
 }
 
+// The extremes of every dimension over the objects without missing values (dim_low,
+// dim_high), read ahead of the first pass; the input is left at its first object again. A
+// data storage file that ends early is left for the first pass to report.
+void scan_extremes() {
+  otype_state_record& s = state();
+  control_record& c = s.c;
+  s.dim_low.fill(std::numeric_limits<double>::infinity());
+  s.dim_high.fill(-std::numeric_limits<double>::infinity());
+  const auto nd = static_cast<std::size_t>(c.ndim);
+  const auto take = [&](std::span<const float> x) {
+    for (const float v : x)
+      if (v == c.amis || std::isnan(v)) return;
+    for (std::size_t j = 0; j < nd; ++j) {
+      s.dim_low[j] = std::min(s.dim_low[j], static_cast<double>(x[j]));
+      s.dim_high[j] = std::max(s.dim_high[j], static_cast<double>(x[j]));
+    }
+  };
+  if (c.inmeth == 3) {
+    dsf::subject_reader reader(c.mtdst, c.ndim);
+    std::vector<float> values(nd);
+    for (std::int32_t i = 1; i <= c.nsub && reader.next(values); ++i) take(values);
+    read_dsf_head(nullptr);
+    s.sc.dsf.emplace(c.mtdst, c.ndim);
+    return;
+  }
+  start_delivery();
+  object_record o;
+  for (std::int32_t i = 1; i <= c.nsub; ++i) {
+    ++s.sc.delivered;
+    next_scores(o);
+    take(std::span<const float>(o.profile.data(), nd));
+  }
+  restart_score_input();
+}
+
+// The dimension's number and name as a stop line gives them: "VARIABLE 1 (HEIGHT)".
+std::string dimension_label(std::int32_t j) {
+  const otype_state_record& s = state();
+  return std::string(s.c.inmeth == 3 ? "VARIABLE " : "DIMENSION ") + std::to_string(j) + " (" +
+         std::string(io::trim_right(s.dim_names[at(j)])) + ")";
+}
+
+// TOTSD, the square root of the dimensions' variances summed in single precision; a sum past
+// the float range stops the run, naming the dimension of the largest deviation.
+float total_deviation() {
+  const otype_state_record& s = state();
+  const std::int32_t ndim = s.c.ndim;
+  float sum = 0.0f;
+  for (std::int32_t j = 1; j <= ndim; ++j) sum += s.dim_sd[at(j)] * s.dim_sd[at(j)];
+  if (!std::isinf(sum)) return std::sqrt(sum);
+  std::int32_t widest = 1;
+  for (std::int32_t j = 2; j <= ndim; ++j)
+    if (std::fabs(s.dim_sd[at(j)]) > std::fabs(s.dim_sd[at(widest)])) widest = j;
+  proc_error(io::format_line("(A,' HAS A STANDARD DEVIATION OF',1PE10.3)",
+                             {dimension_label(widest), s.dim_sd[at(widest)]}),
+             "ITS SQUARE PASSES THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT");
+}
+
 }  // namespace
+
+void require_squarable_distances(bool with_means) {
+  const otype_state_record& s = state();
+  const control_record& c = s.c;
+  // Every squared distance the run forms lies between two points of this box.
+  std::array<double, max_dims> low = s.dim_low;
+  std::array<double, max_dims> high = s.dim_high;
+  for (std::int32_t i = 1; with_means && i <= c.ntypes; ++i) {
+    for (std::int32_t j = 1; j <= c.ndim; ++j) {
+      low[at(j)] = std::min(low[at(j)], static_cast<double>(omean(j, i)));
+      high[at(j)] = std::max(high[at(j)], static_cast<double>(omean(j, i)));
+    }
+  }
+  double total = 0.0;
+  double widest_span = 0.0;
+  std::int32_t widest = 0;
+  for (std::int32_t j = 1; j <= c.ndim; ++j) {
+    if (!(high[at(j)] >= low[at(j)])) continue;  // no complete object
+    const double span = high[at(j)] - low[at(j)];
+    total += span * span;
+    if (span > widest_span) {
+      widest_span = span;
+      widest = j;
+    }
+  }
+  if (total < square_limit) return;
+  proc_error(io::format_line("(A,' SPANS',1PE10.3,A)",
+                             {dimension_label(widest), widest_span,
+                              with_means ? " AMONG OBJECTS AND OMEAN1" : " AMONG THE OBJECTS"}),
+             io::format_line("('SQUARED DISTANCES REACH',1PE10.3,'; OTYPE NEEDS THEM BELOW "
+                             "1.0E+38: RESCALE IT')",
+                             {total}));
+}
 
 void OTINPT() {
   otype_state_record& s = state();
@@ -220,9 +328,16 @@ void OTINPT() {
     default:
       return;  // method 2: the objects are on the scratch file already
   }
-  float sum = 0.0f;
-  for (std::int32_t j = 1; j <= c.ndim; ++j) sum += s.dim_sd[at(j)] * s.dim_sd[at(j)];
-  c.totsd = std::sqrt(sum);
+  if (c.inmeth == 3 || c.inmeth == 4) {
+    // The variables' own values may lie anywhere in the single-precision range; factor
+    // scores (method 1) are standard scores and are not read ahead for their extremes.
+    scan_extremes();
+    require_squarable_distances(false);
+  } else {
+    s.dim_low.fill(std::numeric_limits<double>::infinity());
+    s.dim_high.fill(-std::numeric_limits<double>::infinity());
+  }
+  c.totsd = total_deviation();
   c.bstdev = c.totsd * c.unique;
   c.conddv = c.totsd * c.conden;
   if (c.kcrit <= 0) c.kcrit = std::max(2, (2 * c.nsub) / 100);

@@ -119,6 +119,11 @@ struct otype_state_record {
   std::array<std::int32_t, max_dims> dim_num{};
   std::array<float, max_dims> dim_mean{};
   std::array<float, max_dims> dim_sd{};
+  // The lowest and highest value of each dimension over the objects without missing values,
+  // found by the input step before the first pass from the variables' own values (methods 3
+  // and 4; factor scores are standard scores and are not read ahead).
+  std::array<double, max_dims> dim_low{};
+  std::array<double, max_dims> dim_high{};
   // O-type tables (OMEANS: 50 rows, one column per position).
   std::array<std::string, max_types> type_names;
   std::array<std::int32_t, max_types> type_count{};
@@ -189,6 +194,12 @@ void OTNEXT();
 // again, as writes to the ISF since the input step have moved the file away from it.
 void restart_score_input();
 void OTFIND();
+// Stops the run, naming the widest dimension, when the objects (and, with_means, the O-type
+// means 1..NTYPES) span so much that a squared distance among them could reach 1.0e38: the
+// distances are summed in single precision and the search for the nearest O-type starts at
+// 1.0e38. Below that every squared distance, sum of squares and deviation of the run is a
+// single-precision number.
+void require_squarable_distances(bool with_means);
 void OTSCRF(std::int32_t mode);
 void OTPRTM(std::span<const float> matrix, std::string_view title);
 void OTTRAN(std::span<const float> source, std::span<float> target, std::int32_t ndim,
@@ -252,6 +263,11 @@ void OTITRP();
 void OTKCRT(std::int32_t& deleted);
 void OTCONV(std::int32_t& stop_state);
 void OTCOND();
+// The mean of two means weighted by their member counts (the plain mean of the two when both
+// counts are 0), formed in single precision; where a product or the sum passes the float
+// range (means near 1e36 with a thousand members) it is formed in double, as the weighted
+// mean itself lies between the two.
+float merged_mean(float a, std::int32_t na, float b, std::int32_t nb);
 
 // Hierarchical condensation (otype_hier.cpp).
 void OTDIST();

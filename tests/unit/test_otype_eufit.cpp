@@ -133,6 +133,23 @@ TEST_F(OtypeEufit, CloseOtypesAreCondensed) {
   EXPECT_NE(out.find("OMEANS OF OTYPES AFTER CONDENSATION"), std::string::npos);
 }
 
+// Means near 1e36 of 600 and 400 members: the count-weighted mean of a merge, in the
+// condensation and in the hierarchical report, is their common mean, not an overflow.
+TEST_F(OtypeEufit, MergedMeansOfManyMembersStayInRange) {
+  prepare({{1.0e36f}}, {1.0e18f}, {{1.0e36f}, {1.0e36f}});
+  auto& s = state();
+  s.c.khier = 0;
+  s.type_count = {600, 400};
+  otype::OTDIST();
+  const std::string out = listing();
+  EXPECT_NE(out.find("     3  01CN02    1.00E+36"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Infinity"), std::string::npos);
+  otype::OTCOND();
+  EXPECT_EQ(s.c.ntypes, 1);
+  EXPECT_EQ(s.type_count[0], 1000);
+  EXPECT_EQ(omean(1, 1), 1.0e36f);
+}
+
 // An O-type of 12 entries at 118 columns: one block of 10 rows; 1300 objects: two parts.
 TEST_F(OtypeEufit, MembershipTableLayoutAndParts) {
   std::vector<std::vector<float>> objects;

@@ -76,6 +76,28 @@ class OtypeRun : public RunFolder {
     }
   }
 
+  // Variable scores for method 4: MEANS1 (all 0, counting the subjects), STDEV1 and DSCOR1
+  // with one record per subject.
+  static void put_variable_scores(const std::vector<std::vector<float>>& objects,
+                                  const std::vector<float>& sd) {
+    std::int32_t notfound = 0;
+    const auto nd = static_cast<std::int32_t>(sd.size());
+    const auto nsub = static_cast<std::int32_t>(objects.size());
+    std::vector<float> means(static_cast<std::size_t>(nd), 0.0f);
+    Kpar km{3, nd, 1, nsub};
+    isf_real_matrix("MEANS1", 1, km, notfound, means);
+    std::vector<float> sds = sd;
+    Kpar ks{2, nd, 1};
+    isf_real_matrix("STDEV1", 1, ks, notfound, sds);
+    Kpar kf{3, nd, nsub, nd};
+    std::vector<float> row(static_cast<std::size_t>(nd));
+    isf_real_chunks("DSCOR1", 1, kf, notfound, row, 1);
+    for (const auto& r : objects) {
+      row = r;
+      isf_real_chunks("DSCOR1", 1, kf, notfound, row, 2);
+    }
+  }
+
   // A parameter card from its 17 fields (4 columns each, AMIS 10), blank where empty.
   static std::string card(const std::vector<std::pair<int, std::string>>& fields) {
     std::string c(80, ' ');

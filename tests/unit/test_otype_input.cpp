@@ -1,5 +1,6 @@
 // The *OTYPE parameter card and the object input: echo and bounds, the score inputs with
 // their names, missing scores, derived bounds, and the object scratch file.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,51 @@ TEST_F(OtypeInput, DisagreeingCountsStop) {
   isf_real_vector("STDEV2", 1, ks, notfound, sd);
   RunResult r = run({card({{8, "   0"}})});
   EXPECT_NE(r.console.find("FSCOR1 FILE AND STDEV2 FILE CONTAIN DIFFERENT NUMBER OF FACTORS."), std::string::npos);
+}
+
+// Object typing squares differences in single precision and looks for the nearest O-type
+// below 1.0e38: the input step refuses objects so far apart that a squared distance among
+// them reaches that, naming the widest dimension, and a variance whose square passes the
+// float range (TOTSD). An object with a missing value takes no part, nor in the spans. Just
+// below the limit the input goes through with every figure finite. The objects here are the
+// variable scores of method 4 (DSCOR1, MEANS1, STDEV1), which may lie anywhere in the range.
+TEST_F(OtypeInput, SpansTooWideToSquareStopTheInput) {
+  const float amis = -999.0f;
+  const struct {
+    std::vector<std::vector<float>> objects;
+    std::vector<float> sd;
+    const char* first;   // the stop's two lines; none when the input goes through
+    const char* second;
+  } cases[] = {
+      {{{1.0e20f}, {0.5f}}, {1.0f}, "DIMENSION 1 (CLUS1) SPANS 1.000E+20 AMONG THE OBJECTS",
+       "SQUARED DISTANCES REACH 1.000E+40; OTYPE NEEDS THEM BELOW 1.0E+38: RESCALE IT"},
+      // 6e18, 7e18 and 6e18: no span alone, but their squares together reach 1.21e38
+      {{{0.0f, 0.0f, 0.0f}, {6.0e18f, -7.0e18f, 6.0e18f}}, {1.0f, 1.0f, 1.0f},
+       "DIMENSION 2 (CLUS2) SPANS 7.000E+18 AMONG THE OBJECTS",
+       "SQUARED DISTANCES REACH 1.210E+38; OTYPE NEEDS THEM BELOW 1.0E+38: RESCALE IT"},
+      {{{0.0f}, {9.9e18f}}, {4.0e18f}, nullptr, nullptr},
+      {{{0.0f, 0.0f}, {1.0e30f, amis}, {1.0f, 1.0f}}, {1.0f, 1.0f}, nullptr, nullptr},
+      {{{0.0f}, {1.0f}}, {3.0e19f}, "DIMENSION 1 (CLUS1) HAS A STANDARD DEVIATION OF 3.000E+19",
+       "ITS SQUARE PASSES THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT"},
+  };
+  for (const auto& c : cases) {
+    reset_otype();
+    isf_init();
+    put_variable_scores(c.objects, c.sd);
+    bind_method1_units();
+    state().c.inmeth = 4;
+    const RunResult r = run_with_cards([] { otype::OTINPT(); }, {});
+    const std::string what = std::to_string(c.objects[1][0]);
+    if (c.first == nullptr) {
+      EXPECT_FALSE(r.stopped) << what << r.console;
+      EXPECT_TRUE(std::isfinite(state().c.totsd)) << what;
+      continue;
+    }
+    EXPECT_TRUE(r.stopped) << what;
+    EXPECT_NE(r.console.find(std::string(" ") + c.first + "\n " + c.second + "\n"),
+              std::string::npos)
+        << r.console;
+  }
 }
 
 // Name blocks of 100, 100 and 50 names; a second pass reads back every object of the first

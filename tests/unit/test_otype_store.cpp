@@ -206,5 +206,28 @@ TEST_F(OtypeStore, StoredMeansMustFitTheInput) {
   EXPECT_NE(r.console.find("OMEANS1 AND OTHER FILES DISAGREE."), std::string::npos);
 }
 
+// Stored means so far from the objects that a squared distance would pass 1.0e38 (the objects
+// alone, variable scores of method 4, lie close together) are refused before any pass, with
+// the widest dimension.
+TEST_F(OtypeStore, StoredMeansFarFromTheObjectsStop) {
+  put_variable_scores({{1.0f, 2.0f}, {2.0f, 3.0f}}, {1.0f, 1.0f});
+  Kpar kom{5, 2, 1, 999, 2, 2};
+  std::vector<std::string> names = {"A", "B"};
+  std::vector<std::int32_t> order = {1, 2};
+  std::int32_t notfound = 0;
+  MXFIL1(1, "OMEAN1", notfound, kom, names, order);
+  std::vector<float> row = {2.0e19f, 2.0f};
+  std::string name = "OTYPE1";
+  std::int32_t number = 1;
+  MXFIL3(row, name, number);
+  const RunResult r = run({card({{1, "   2"}, {2, "   4"}, {3, "   1"}})});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_NE(r.console.find(" DIMENSION 1 (CLUS1) SPANS 2.000E+19 AMONG OBJECTS AND OMEAN1\n"
+                           " SQUARED DISTANCES REACH 4.000E+38; OTYPE NEEDS THEM BELOW 1.0E+38: "
+                           "RESCALE IT"),
+            std::string::npos)
+      << r.console;
+}
+
 }  // namespace
 }  // namespace korvex::testing

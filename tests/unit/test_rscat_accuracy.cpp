@@ -3,14 +3,19 @@
 // correlation, and both directions' slice counts, predictions, standard errors and etas,
 // against numpy (tests/reference/rscat_far_from_zero.py). Raw moments, even in double, leave
 // such spreads to the rounding of two large terms.
+// Then data that fill the single-precision range (3e38 and -3e38 beside small integers), whose
+// plotting bounds lie beyond it, against numpy (tests/reference/rscat_overflow.py): the slices
+// and grid cells the values fall in, and the statistics of every pair.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "test_rscat_fixture.hpp"
 #include "../reference/rscat_far_from_zero_values.inc"
+#include "../reference/rscat_overflow_values.inc"
 
 namespace korvex::testing {
 namespace {
@@ -79,12 +84,86 @@ TEST_F(RscatAccuracy, PairAndSliceStatistics) {
                                   " slice " + std::to_string(s + 1);
         ASSERT_EQ(got.count[s], row.count) << where;
         if (row.count == 0) continue;
-        EXPECT_TRUE(within_one_ulp(got.linear[s], row.linear)) << where;
+        EXPECT_TRUE(within_one_ulp(static_cast<float>(got.linear[s]), row.linear)) << where;
         EXPECT_TRUE(within_one_ulp(got.curvilinear[s], row.curvilinear)) << where;
         EXPECT_NEAR(got.se_biased[s], row.se_biased, 1e-6 * sdq) << where;
         if (row.count > 1) {
           EXPECT_NEAR(got.se_unbiased[s], row.se_unbiased, 1e-6 * sdq) << where;
         }
+      }
+    }
+  }
+}
+
+namespace big = rscat_overflow;
+
+// Agreement to 1e-6 relative, or absolute for figures below 1: nothing in these data is
+// sensitive to rounding, so anything looser is an error. Infinities and NaN never agree.
+::testing::AssertionResult close_to(double got, double want) {
+  if (std::isfinite(got) && std::fabs(got - want) <= 1e-6 * std::max(1.0, std::fabs(want)))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << got << " against " << want;
+}
+
+class RscatOverflow : public RscatRun {
+ protected:
+  void SetUp() override {
+    RscatRun::SetUp();
+    rscat::rscat_control_record& c = rscat::rscat_control();
+    c.NSUB = big::subjects;
+    c.NVAR = 3;
+    c.SLICE = big::slices;
+    c.MISS = 1;
+    c.XDATA = big::values;
+  }
+};
+
+// Mean -+ 2.55 SD of the first variable lies near -7.3e38 and 5.0e38: the bounds must hold
+// those values, and every value must land in its own cell of the grid, not all in the edge.
+TEST_F(RscatOverflow, PlottingBoundsBeyondTheFloatRangePlaceEveryValue) {
+  rscat::variable_statistics();
+  const rscat::rscat_control_record& c = rscat::rscat_control();
+  for (int j = 0; j < 3; ++j) {
+    EXPECT_TRUE(close_to(c.MEANV[j], big::mean[j])) << "variable " << j + 1;
+    EXPECT_TRUE(close_to(c.SDEV[j], big::sd[j])) << "variable " << j + 1;
+    EXPECT_TRUE(close_to(c.LOWER[j], big::lower[j])) << "variable " << j + 1;
+    EXPECT_TRUE(close_to(c.UPPER[j], big::upper[j])) << "variable " << j + 1;
+    for (std::int32_t i = 1; i <= big::subjects; ++i) {
+      EXPECT_EQ(rscat::cell_index(c.x(i, j + 1), c.LOWER[j], 0.1f * c.SDEV[j]), big::cell[j][i - 1])
+          << "variable " << j + 1 << " subject " << i;
+    }
+  }
+}
+
+// Every pair as the run draws it; slopes and intercepts of up to 6e37 and predictions of
+// either variable from the other, slice by slice.
+TEST_F(RscatOverflow, PairAndSliceStatistics) {
+  for (std::size_t d = 0; d < big::directions.size(); d += 2) {
+    const std::int32_t X = big::directions[d].p;
+    const std::int32_t Y = big::directions[d].q;
+    rscat::pair_result pr;
+    rscat::pair_stats(X, Y, pr);
+    EXPECT_TRUE(close_to(pr.r, big::directions[d].r)) << X << "," << Y;
+    for (std::size_t k = d; k < d + 2; ++k) {
+      const big::direction_values& want = big::directions[k];
+      const bool forward = want.p == X;
+      rscat::direction_stats& got = forward ? pr.xy : pr.yx;
+      rscat::slice_stats(want.p, want.q, pr.r, pr.N, forward ? pr.mean_x : pr.mean_y,
+                         forward ? pr.mean_y : pr.mean_x, got);
+      const std::string dir = std::to_string(want.p) + "->" + std::to_string(want.q);
+      const double sdq = big::sd[want.q - 1];
+      EXPECT_TRUE(close_to(got.eta, want.eta)) << dir;
+      EXPECT_TRUE(close_to(got.A, want.A)) << dir;
+      EXPECT_TRUE(close_to(got.B / want.B, 1.0)) << dir;  // 2e-39 as well as 6e37
+      for (std::size_t s = 0; s < want.rows.size(); ++s) {
+        const big::slice_row& row = want.rows[s];
+        const std::string where = dir + " slice " + std::to_string(s + 1);
+        ASSERT_EQ(got.count[s], row.count) << where;
+        if (row.count == 0) continue;
+        // In units of Q's deviation: a prediction of -2e36 is the difference of two terms near
+        // 1.2e38, and the slope is a single-precision figure.
+        EXPECT_TRUE(close_to(got.linear[s] / sdq, row.linear / sdq)) << where;
+        EXPECT_TRUE(close_to(got.curvilinear[s] / sdq, row.curvilinear / sdq)) << where;
       }
     }
   }

@@ -38,16 +38,20 @@ TEST(RscatRoutines, LinesOnlyFillBlankCells) {
 
 // Cells are a tenth of an SD wide from LOWER; values beyond the range go to the edge cells,
 // and a position that is not a number (no spread) is placed like a value at the upper bound.
+// A LOWER past the float range (mean -1.18e38, SD 2.41e38) still places 3e38 in cell 42.
 TEST(RscatRoutines, CellIndexKeepsEveryValueOnTheGrid) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   const struct {
-    float value, lower, cell;
+    float value;
+    double lower;
+    float cell;
     int index;
   } cases[] = {
       {0.0f, -25.5f, 1.0f, 25},  {25.5f, -25.5f, 1.0f, 50}, {1000.0f, -25.5f, 1.0f, 50},
       {-25.5f, -25.5f, 1.0f, 0}, {-30.0f, -25.5f, 1.0f, 0}, {-24.6f, -25.5f, 1.0f, 0},
       {5.0f, 5.0f, 0.0f, 50},    {nan, 0.0f, 1.0f, 50},     {-inf, 0.0f, 1.0f, 0},
+      {3.0e38f, -7.3262935e38, 2.4103112e37f, 42},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(cell_index(c.value, c.lower, c.cell), c.index) << c.value << " " << c.lower;
@@ -57,12 +61,15 @@ TEST(RscatRoutines, CellIndexKeepsEveryValueOnTheGrid) {
 TEST(RscatRoutines, SliceOfPlacesEdgesAndNonNumbers) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const struct {
-    float value, lower, upper;
+    float value;
+    double lower, upper;
     int slices, slice;
   } cases[] = {
       {0.0f, 0.0f, 12.0f, 12, 1},   {0.99f, 0.0f, 12.0f, 12, 1},  {1.0f, 0.0f, 12.0f, 12, 2},
       {11.99f, 0.0f, 12.0f, 12, 12}, {12.0f, 0.0f, 12.0f, 12, 12}, {50.0f, 0.0f, 12.0f, 12, 12},
       {-3.0f, 0.0f, 12.0f, 12, 1},  {7.0f, 7.0f, 7.0f, 17, 17},   {nan, 0.0f, 1.0f, 12, 12},
+      // bounds past the float range: 3e38 lies in slice 11 of -7.33e38 .. 4.97e38
+      {3.0e38f, -7.3262935e38, 4.9662935e38, 12, 11},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(slice_of(c.value, c.lower, c.upper, c.slices), c.slice) << c.value;
