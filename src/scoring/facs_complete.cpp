@@ -117,6 +117,7 @@ void TRANS() {
   pr_matrix(ewt, s.vname, s.cname, s.nv, s.nf, max_vars, 1, 3, "EFFECTIVE WEIGHT MATRIX",
             s.npage, s.nline, s.monout);
 
+  s.zweight = s.w;
   for (std::int32_t k = 1; k <= s.nf; ++k)
     for (std::int32_t j = 1; j <= s.nv; ++j) {
       float& wkj = s.w[ix(k, j, max_comp)];
@@ -168,9 +169,11 @@ void SCORE2(std::vector<double>& cross) {
   // of four (zero weights fill the last group), so that a group is summed as one vector.
   const std::size_t lanes = (static_cast<std::size_t>(s.nf) + 3) / 4 * 4;
   std::vector<float> weights(lanes * static_cast<std::size_t>(s.nv), 0.0f);
-  for (std::int32_t j = 1; j <= s.nv; ++j)
+  for (std::int32_t j = 1; j <= s.nv; ++j) {
+    const std::vector<float>& wj = s.standard_units[at(j)] != 0 ? s.zweight : s.w;
     for (std::int32_t k = 1; k <= s.nf; ++k)
-      weights[at(j) * lanes + at(k)] = s.w[ix(k, j, max_comp)];
+      weights[at(j) * lanes + at(k)] = wj[ix(k, j, max_comp)];
+  }
   std::vector<float> sums(lanes, 0.0f);
   std::vector<float> bscore(static_cast<std::size_t>(block_size) * max_comp, 0.0f);
   std::vector<std::string> bname(block_size, std::string(20, ' '));
@@ -182,10 +185,12 @@ void SCORE2(std::vector<double>& cross) {
       read_subject(reader, x, &name, &number, "FACS2");
       // All composites at once, each still summed over the variables in their order. For
       // finite deviations a zero weight's product is +0 or -0, which leaves a sum as skipping
-      // the variable does; other deviations take the loop that skips.
+      // the variable does; other deviations take the loop that skips. A variable of
+      // standard_units enters as its standard score, formed in double.
       bool finite = true;
       for (std::size_t j = 0; j < static_cast<std::size_t>(s.nv); ++j) {
-        x[j] = static_cast<float>(static_cast<double>(x[j]) - s.centre[j]);
+        const double d = static_cast<double>(x[j]) - s.centre[j];
+        x[j] = static_cast<float>(s.standard_units[j] != 0 ? d / static_cast<double>(s.xsd[j]) : d);
         finite &= std::fabs(x[j]) <= std::numeric_limits<float>::max();
       }
       const std::size_t nv = static_cast<std::size_t>(s.nv);

@@ -4,6 +4,8 @@
 // Matrices are column-major with the leading dimensions named below; positions are 1-based.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -32,15 +34,34 @@ inline constexpr std::int32_t block_size = 50;  // subjects per block of the sco
 // stays clear of that rounding also for sums over many definers, while any composite that
 // really varies lies many orders above it.
 inline constexpr float negligible_spread = 16.0f * std::numeric_limits<float>::epsilon();
-// The missing-data pass compares the spread of its composites over the scored subjects with the
-// mean over those subjects of sum |w_j| (|x_j| + |mean_j|), the size of the raw terms. The
-// composites are formed about the data's own means, so all that rounding leaves in a composite
-// that does not vary is the rounding of the stored values (half a unit in their last place,
-// below epsilon |x_j|) and of the few operations on each term, a fraction of an epsilon of that
-// size. A composite that varies is no further above it than the data's spread is above their
-// rounding: values near 1e6 with a spread of 1 are only about eight epsilon of their size
-// apart, and the composites of such data must still be scored. So the bound is one epsilon.
-inline constexpr float negligible_raw_spread = std::numeric_limits<float>::epsilon();
+// The missing-data pass refuses a composite whose spread over the scored subjects is no more
+// than rounding can leave in a composite that is constant in exact arithmetic (x plus C - x).
+// The rounding of one subject's composite is at most
+//   b = (ndef / p) * sum over the present definers of |w_j| (h(x_j) + arithmetic_rounding |d_j|),
+// with w_j the standard-score weight, d_j the deviation from the centre and h(x_j)
+// (half_spacing) the most by which the stored single-precision value can differ from the value
+// it stands for. The spacing h is what makes such a composite vary at all: x and C - x are
+// each rounded at their own level, so their sum is not C. The arithmetic share covers the
+// operations on each term (the deviation, the weight, the product, the sums), each within half
+// an epsilon, and the rounding of the two standard deviations. A composite of one definer
+// cannot be constant while its variable varies (the stored value of a constant is constant), so
+// its bound is the arithmetic share alone. A spread about the mean is never more than the root
+// mean square of the departures from any constant, so the composite counts as constant unless
+// its spread exceeds the root mean square of b over the scored subjects, which holds also where b
+// differs between subjects (data that cross a power of two). The bound follows the spacing of
+// the stored values and the size of the deviations, not the level of the data: pairs x + (C - x)
+// written in many ways stay below 0.63 of it, two whole-number variables near 1e7 with an SD
+// of 2 sum to 2.9 times it.
+inline constexpr double arithmetic_rounding = 2.0 * std::numeric_limits<float>::epsilon();
+// Half the spacing of single-precision numbers at x: the most by which a value rounded to x can
+// differ from it, 2^(E - 151) for the biased exponent E of x (2^-24 at 1, 0.5 at 1e7); zero and
+// subnormal values share the spacing 2^-149 of the smallest normal ones. Read from the bits, so
+// that the loop over the definers stays without branches.
+inline double half_spacing(float x) {
+  const std::uint32_t biased = (std::bit_cast<std::uint32_t>(x) >> 23) & 0xffu;
+  const std::uint64_t exponent = std::max<std::uint32_t>(biased, 1u) - 151u + 1023u;
+  return std::bit_cast<double>(exponent << 52);
+}
 // XMEAN stays the centre of a variable while it is the data's mean to within this share of the
 // variable's standard deviation: a shift of every score by no more than that is far below what
 // the scores can show, and the scores of ordinary data stay exactly as they were.
@@ -93,6 +114,15 @@ struct facs_state {
   std::vector<float> xsd = std::vector<float>(max_vars, 0.0f);
   // W(k, j): weight of variable j in composite k, leading dimension 50.
   std::vector<float> w = std::vector<float>(static_cast<std::size_t>(max_comp) * max_vars, 0.0f);
+  // W(k, j) as the scoring passes found it before dividing it by XSD(j): the weight of the
+  // standard score of variable j, used for the variables marked in standard_units.
+  std::vector<float> zweight =
+      std::vector<float>(static_cast<std::size_t>(max_comp) * max_vars, 0.0f);
+  // Weighted variables whose deviations the scoring passes divide by XSD in double before they
+  // are weighted (variable_centres): a deviation from the centre beyond the single-precision
+  // range, or a weight W(k, j) / XSD(j) that single precision holds only as a subnormal number,
+  // 0 or infinity (data near the ends of the range, or of a spread below 1e-38).
+  std::vector<std::uint8_t> standard_units = std::vector<std::uint8_t>(max_vars, 0);
 
   // Work arrays of the first phase.
   std::vector<float> f = std::vector<float>(static_cast<std::size_t>(max_vars) * max_comp, 0.0f);
@@ -140,7 +170,8 @@ void pass_decision();
 // single precision, and that rounding, which shifts every score, is not small beside the spread
 // of data far from zero; a MEANS1 that belongs to other data is replaced as well. A file that
 // ends before NSUB subjects, or a damaged record, stops the run with the message of the pass
-// that reads it (`pass`: "FACS2" or "FACS3").
+// that reads it (`pass`: "FACS2" or "FACS3"). The same reading marks standard_units from the
+// data's extremes and the weights W and zweight, which the pass has set before.
 void variable_centres(std::string_view pass);
 // The next subject of the data storage file: its values into x, and its name and number
 // where asked. A file that ends before it, or a damaged record, stops the run with the message
@@ -196,11 +227,13 @@ void score_strip_head(std::string_view title, std::int32_t lo, std::int32_t hi,
 // present definers of list (weights W(k, j) already divided by the deviations), each
 // missing one counted at their mean. True with c = the present count when enough definers
 // are present (at least one, and at least PMIN of them); false with y = 0, c = -present.
-// The values are taken about the centres of variable_centres. When size is given and the
-// composite exists, *size receives the size of its terms: the sum over the present definers of
-// |W(k, j)| (|x_j| + |mean_j|), scaled up like y for the missing ones.
+// The values are taken about the centres of variable_centres; a variable of standard_units
+// enters through its deviation divided by XSD in double and weighted by zweight. When bound
+// is given and the composite exists, *bound receives the most by which rounding can move it
+// (the b of arithmetic_rounding; without the spacing of the stored values when the composite
+// has a single definer).
 bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
-                        std::int32_t k, float& y, std::int32_t& c, float* size = nullptr);
+                        std::int32_t k, float& y, std::int32_t& c, double* bound = nullptr);
 // The definer lists of every composite (variables with a non-zero weight).
 std::vector<std::vector<std::int32_t>> definer_lists();
 

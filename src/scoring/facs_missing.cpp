@@ -64,6 +64,7 @@ void notice() {
 std::vector<std::vector<std::int32_t>> DEFNDX() {
   facs_state& s = state();
   std::vector<std::vector<std::int32_t>> lists = definer_lists();
+  s.zweight = s.w;
   for (std::int32_t k = 1; k <= s.nf; ++k) {
     for (std::int32_t j : lists[at(k)]) {
       if (!(s.xsd[at(j)] > 0.0f))
@@ -84,7 +85,8 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
   m.nval.assign(static_cast<std::size_t>(s.nf), 0);
   std::vector<double> sum(static_cast<std::size_t>(s.nf), 0.0);
   std::vector<double> sumsq(static_cast<std::size_t>(s.nf), 0.0);
-  std::vector<double> size(static_cast<std::size_t>(s.nf), 0.0);  // of the terms, over subjects
+  // Squares of the rounding bound of every scored subject's composite (see arithmetic_rounding).
+  std::vector<double> bound_sq(static_cast<std::size_t>(s.nf), 0.0);
   io::SequentialFile& sc1 = sequential_file(s.mtsc1);
   dsf::subject_reader reader(s.mtdst, s.nv);
   std::vector<float> x(static_cast<std::size_t>(s.nv), 0.0f);
@@ -96,11 +98,11 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
     for (std::int32_t k = 1; k <= s.nf; ++k) {
       float y = 0.0f;
       std::int32_t c = 0;
-      float terms = 0.0f;
-      if (replaced_composite(x, lists[at(k)], k, y, c, &terms)) {
+      double bound = 0.0;
+      if (replaced_composite(x, lists[at(k)], k, y, c, &bound)) {
         sum[at(k)] += y;
         sumsq[at(k)] += static_cast<double>(y) * y;
-        size[at(k)] += terms;
+        bound_sq[at(k)] += bound * bound;
         ++m.nval[at(k)];
       }
       rec.f32(y).i32(c);
@@ -119,9 +121,8 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
     m.zmean[at(k)] = static_cast<float>(sum[at(k)] / n);
     const double rad = std::max(0.0, n * sumsq[at(k)] - sum[at(k)] * sum[at(k)]);
     m.zsd[at(k)] = static_cast<float>(std::sqrt(rad) / n);
-    // A spread that rounding alone explains counts as none (see negligible_raw_spread).
-    const double terms = size[at(k)] / n;
-    if (!(m.zsd[at(k)] > negligible_raw_spread * terms)) m.zsd[at(k)] = 0.0f;
+    // A spread that rounding alone explains counts as none (see arithmetic_rounding).
+    if (!(m.zsd[at(k)] > std::sqrt(bound_sq[at(k)] / n))) m.zsd[at(k)] = 0.0f;
     m.scorable[at(k)] = m.zsd[at(k)] > 0.0f;
   }
   std::vector<float> table(static_cast<std::size_t>(max_comp) * 3, 0.0f);
@@ -275,10 +276,11 @@ void RSTND3(const moments& m, pairs& p) {
 }  // namespace
 
 bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> list,
-                        std::int32_t k, float& y, std::int32_t& c, float* size) {
+                        std::int32_t k, float& y, std::int32_t& c, double* bound) {
   const facs_state& s = state();
+  const bool alone = list.size() == 1;
   float a = 0.0f;
-  float terms = 0.0f;
+  double b = 0.0;
   std::int32_t missing = 0;
   // A missing value adds +0, which leaves the sum as skipping it would (a sum begun at +0
   // is never -0); without a branch, values missing at random cost no mispredictions.
@@ -286,12 +288,22 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
     const float xj = x[at(j)];
     const bool absent = isnan(xj);
     missing += absent ? 1 : 0;
-    const float wkj = s.w[ix(k, j, max_comp)];
-    const double mean = s.centre[at(j)];
-    const float term = static_cast<float>(static_cast<double>(xj) - mean) * wkj;
+    const double d = static_cast<double>(xj) - s.centre[at(j)];
+    float term = 0.0f;
+    double wkj = 0.0;  // the weight of the deviation d
+    if (s.standard_units[at(j)] != 0) {
+      const float zw = s.zweight[ix(k, j, max_comp)];
+      const double sd = s.xsd[at(j)];
+      term = static_cast<float>(d / sd) * zw;
+      wkj = static_cast<double>(zw) / sd;
+    } else {
+      const float w = s.w[ix(k, j, max_comp)];
+      term = static_cast<float>(d) * w;
+      wkj = w;
+    }
     a += absent ? 0.0f : term;
-    terms += absent ? 0.0f
-                    : std::fabs(wkj) * (std::fabs(xj) + static_cast<float>(std::fabs(mean)));
+    const double stored = alone ? 0.0 : half_spacing(xj);
+    b += absent ? 0.0 : std::fabs(wkj) * (stored + arithmetic_rounding * std::fabs(d));
   }
   const std::int32_t ndef = static_cast<std::int32_t>(list.size());
   const std::int32_t present = ndef - missing;
@@ -299,7 +311,7 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
   if (p > 0.0f && p >= static_cast<float>(ndef) * s.pmin) {
     y = (a / p) * static_cast<float>(missing) + a;
     c = present;
-    if (size != nullptr) *size = terms / p * static_cast<float>(ndef);
+    if (bound != nullptr) *bound = b / present * ndef;
     return true;
   }
   y = 0.0f;

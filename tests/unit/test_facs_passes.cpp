@@ -281,5 +281,36 @@ TEST_F(FacsPasses, AMissingDataCompositeThatNoSubjectCanScore) {
   }
 }
 
+TEST_F(FacsPasses, ADeviationBeyondSinglePrecisionKeepsItsScore) {
+  // One subject at 3e38 and 99 at -1.7e38: the mean is -1.653e38, so the first deviation,
+  // 4.653e38, is beyond single precision, while 1 / SD (2.1e-38) is still a normal number.
+  // A variable of two values, one of them held by 1 subject of 100, has the standard scores
+  // sqrt(99) and -1 / sqrt(99). A second variable goes unweighted.
+  std::string text;
+  for (int i = 0; i < 100; ++i)
+    text += std::string(i == 0 ? "   300000000000000000000000000000000000000."
+                               : "  -170000000000000000000000000000000000000.") +
+            (i % 2 == 0 ? "  1.\n" : "  2.\n");
+  write_file("MTXIN1", text);
+  const RunResult dap = run_with_cards(&DAP, {"ONE FAR OUTLIER", "   2   100 1   0", "(F43.0,F4.0)", "DATA"});
+  ASSERT_FALSE(dap.stopped) << dap.console;
+  std::vector<float> r(2 * 999, 0.0f);
+  Kpar kpar{2, 2, 100};
+  std::int32_t notfound = 0;
+  isf_real_square("CORRM1", 1, kpar, notfound, r, 2);
+  put_reflx({{1}});
+  const double high = 50.0 + 10.0 * std::sqrt(99.0);
+  const double low = 50.0 - 10.0 / std::sqrt(99.0);
+  for (const char* control : {"   1   1   0   0 .55   0", "   1   1   0   0 .55   1"}) {
+    const RunResult run = run_with_cards(&FACS, {control, kBlank, kBlank});
+    ASSERT_FALSE(run.stopped) << control << run.console;
+    EXPECT_FALSE(listing_has("CANNOT BE SCORED")) << control;
+    const std::vector<std::vector<float>> scores = get_scores();
+    ASSERT_EQ(scores.size(), 100u) << control;
+    EXPECT_NEAR(scores[0][0], high, 1e-3) << control;
+    for (std::size_t i = 1; i < scores.size(); ++i) EXPECT_NEAR(scores[i][0], low, 1e-4) << control << i;
+  }
+}
+
 }  // namespace
 }  // namespace korvex::testing

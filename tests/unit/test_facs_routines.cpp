@@ -1,9 +1,10 @@
 // The scoring component's numeric routines: the sweep inverse and its pivots, complete
-// pivoting inversion, the punched deck's decimals and integers, and the composite of one
-// subject with missing definers.
+// pivoting inversion, the punched deck's decimals and integers, the composite of one subject
+// with missing definers, and the rounding of a stored value that bounds a composite's spread.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "executive/units.hpp"
@@ -170,6 +171,25 @@ TEST_F(FacsPunch, MissingDefinersCountAtTheMeanOfThePresentOnes) {
   const std::vector<float> none(4, std::nanf(""));
   EXPECT_FALSE(facs::replaced_composite(none, list, 1, y, c));
   EXPECT_EQ(c, 0);
+}
+
+// Half the gap from |x| to the next single-precision number up, across binades, at their
+// edges, and for zero and subnormal values.
+TEST(FacsRounding, HalfSpacingIsHalfTheGapToTheNextNumberUp) {
+  using lim = std::numeric_limits<float>;
+  const float values[] = {0.0f, -0.0f, lim::denorm_min(), 1000.0f * lim::denorm_min(), lim::min(),
+                          std::nextafter(lim::min(), 1.0f), 0.5f, std::nextafter(1.0f, 0.0f), 1.0f,
+                          -1.0f, 3.0f, 10000.0f, std::nextafter(1048576.0f, 0.0f), 1048576.0f,
+                          1.0e7f, -16777216.0f, -3.0e38f, std::nextafter(lim::max(), 0.0f)};
+  for (float x : values) {
+    const float a = std::fabs(x);
+    const double gap = static_cast<double>(std::nextafter(a, lim::infinity())) - static_cast<double>(a);
+    EXPECT_EQ(facs::half_spacing(x), gap / 2.0) << x;
+  }
+  // Whole numbers near 1e7 lie 1 apart; 2^20 is 1/8 below the next number up.
+  EXPECT_EQ(facs::half_spacing(1.0e7f), 0.5);
+  EXPECT_EQ(facs::half_spacing(1048576.0f), 0.0625);
+  EXPECT_EQ(facs::half_spacing(0.0f), std::ldexp(1.0, -150));
 }
 
 }  // namespace
