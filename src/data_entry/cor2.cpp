@@ -115,8 +115,9 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
   bool missing = false;
 #if defined(__SSE2__)
   __m128 nan = _mm_setzero_ps();
+  // The greatest magnitude of a deviation: infinity only where one passed the range.
+  __m128 most = _mm_setzero_ps();
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-  const __m128 inf = _mm_set1_ps(std::numeric_limits<float>::infinity());
   for (; k + 4 <= n; k += 4) {
     const __m128 vk = _mm_loadu_ps(v + k);
     nan = _mm_or_ps(nan, _mm_cmpunord_ps(vk, vk));
@@ -124,13 +125,15 @@ bool deviations(const float* v, const float* mean, const float* first, double* x
     _mm_storeu_si128(var, _mm_or_si128(_mm_loadu_si128(var),
                                        _mm_castps_si128(_mm_cmpneq_ps(vk, _mm_loadu_ps(first + k)))));
     const __m128 d = _mm_sub_ps(vk, _mm_loadu_ps(mean + k));
+    most = _mm_max_ps(most, _mm_and_ps(d, magnitude));
     _mm_storeu_pd(x + k, _mm_cvtps_pd(d));
     _mm_storeu_pd(x + k + 2, _mm_cvtps_pd(_mm_movehl_ps(d, d)));
-    if (_mm_movemask_ps(_mm_cmpeq_ps(_mm_and_ps(d, magnitude), inf)) != 0) {
-      for (std::size_t i = k; i < k + 4; ++i) x[i] = deviation(v[i], mean[i]);
-    }
   }
   missing = _mm_movemask_ps(nan) != 0;
+  // Deviations beyond the range are rare: the row's vector part is taken again one by one.
+  if (_mm_movemask_ps(_mm_cmpeq_ps(most, _mm_set1_ps(std::numeric_limits<float>::infinity()))) != 0) {
+    for (std::size_t i = 0; i < k; ++i) x[i] = deviation(v[i], mean[i]);
+  }
 #endif
   for (; k < n; ++k) {
     missing |= v[k] != v[k];

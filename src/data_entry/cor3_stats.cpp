@@ -78,12 +78,12 @@ struct conversion {
 // the data storage file can hold, or the stand-in of a missing value; on the matched path p(k)
 // (1 present, 0 absent), flags(k) and xs(k) = x(k), and with the moments xs(nv + k) = x(k)^2;
 // on the complete-data path each missing value counts in absent(k); lo/hi follow the least
-// and greatest x over the values that count (on the complete-data path every value counts).
-// Four variables at a time where the processor has SSE2 (the compiler keeps the loop scalar
-// at its default level), with the operations of the plain loop that finishes the row.
+// and greatest present value. Four variables at a time where the processor has SSE2 (the
+// compiler keeps the loop scalar at its default level), with the operations of the plain loop
+// that finishes the row.
 void convert_subject(const conversion& c, const float* v, double* x, double* p,
-                     std::uint8_t* flags, double* xs, std::int32_t* absent, double* lo,
-                     double* hi) {
+                     std::uint8_t* flags, double* xs, std::int32_t* absent, float* lo,
+                     float* hi) {
   std::size_t k = 0;
 #if defined(__SSE2__)
   const __m128d one = _mm_set1_pd(1.0);
@@ -102,16 +102,10 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
         _mm_or_pd(_mm_and_pd(m23, _mm_loadu_pd(c.stand_in + k + 2)), _mm_andnot_pd(m23, d23));
     _mm_storeu_pd(x + k, x01);
     _mm_storeu_pd(x + k + 2, x23);
-    const __m128d l01 = _mm_loadu_pd(lo + k);
-    const __m128d l23 = _mm_loadu_pd(lo + k + 2);
-    const __m128d h01 = _mm_loadu_pd(hi + k);
-    const __m128d h23 = _mm_loadu_pd(hi + k + 2);
+    // A missing value (a NaN as the first operand) leaves the bound as it was.
+    _mm_storeu_ps(lo + k, _mm_min_ps(vk, _mm_loadu_ps(lo + k)));
+    _mm_storeu_ps(hi + k, _mm_max_ps(vk, _mm_loadu_ps(hi + k)));
     if (c.matched) {
-      // An absent value keeps the bounds as they were.
-      _mm_storeu_pd(lo + k, _mm_or_pd(_mm_and_pd(m01, l01), _mm_andnot_pd(m01, _mm_min_pd(x01, l01))));
-      _mm_storeu_pd(lo + k + 2, _mm_or_pd(_mm_and_pd(m23, l23), _mm_andnot_pd(m23, _mm_min_pd(x23, l23))));
-      _mm_storeu_pd(hi + k, _mm_or_pd(_mm_and_pd(m01, h01), _mm_andnot_pd(m01, _mm_max_pd(x01, h01))));
-      _mm_storeu_pd(hi + k + 2, _mm_or_pd(_mm_and_pd(m23, h23), _mm_andnot_pd(m23, _mm_max_pd(x23, h23))));
       _mm_storeu_pd(p + k, _mm_andnot_pd(m01, one));
       _mm_storeu_pd(p + k + 2, _mm_andnot_pd(m23, one));
       for (int i = 0; i < 4; ++i) {
@@ -124,10 +118,6 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
         _mm_storeu_pd(xs + c.nv + k + 2, _mm_mul_pd(x23, x23));
       }
     } else {
-      _mm_storeu_pd(lo + k, _mm_min_pd(x01, l01));
-      _mm_storeu_pd(lo + k + 2, _mm_min_pd(x23, l23));
-      _mm_storeu_pd(hi + k, _mm_max_pd(x01, h01));
-      _mm_storeu_pd(hi + k + 2, _mm_max_pd(x23, h23));
       // Missing values are rare: they are counted one by one.
       if (gaps != 0) {
         for (int i = 0; i < 4; ++i) absent[k + static_cast<std::size_t>(i)] += (gaps >> i) & 1;
@@ -139,9 +129,8 @@ void convert_subject(const conversion& c, const float* v, double* x, double* p,
     const float vk = v[k];
     const bool missing = vk != vk;
     const double xd = missing ? c.stand_in[k] : static_cast<double>(vk) - c.centre[k];
-    const bool counts = !missing || !c.matched;
-    lo[k] = counts ? std::min(xd, lo[k]) : lo[k];
-    hi[k] = counts ? std::max(xd, hi[k]) : hi[k];
+    lo[k] = missing ? lo[k] : std::min(vk, lo[k]);
+    hi[k] = missing ? hi[k] : std::max(vk, hi[k]);
     x[k] = xd;
     if (!c.matched) absent[k] += missing ? 1 : 0;
     if (c.matched) {
@@ -203,10 +192,9 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& stand
   t.absent.assign(matched ? 0 : unv, 0);
   const std::vector<double> centre(st.shift.begin(), st.shift.end());
   const conversion conv{centre.data(), stand_in.data(), matched, moments, unv};
-  // The least and greatest x of each variable over the values that count: a variable whose
-  // x values are all equal has no spread.
-  std::vector<double> lo(unv, std::numeric_limits<double>::infinity());
-  std::vector<double> hi(unv, -std::numeric_limits<double>::infinity());
+  // The least and greatest present value of each variable.
+  std::vector<float> lo(unv, std::numeric_limits<float>::infinity());
+  std::vector<float> hi(unv, -std::numeric_limits<float>::infinity());
 
   subject_reader reader(st.mtdst, nv);
   std::int32_t next_subject = 1;
@@ -240,8 +228,16 @@ void accumulate(cor3_state& st, pass_totals& t, const std::vector<double>& stand
   if (short_at != 0) refuse_fewer_subjects("COR3", short_at - 1, st.nsub);
   if (reader.next(values)) refuse_extra_subjects("COR3", st.nsub);
   rewind_unit(st.mtdst);
+  // A variable whose x values are all equal has no spread. On the complete-data path a
+  // missing value counts as its stand-in, which differs from the present values or not.
   t.varies.resize(unv);
-  for (std::size_t k = 0; k < unv; ++k) t.varies[k] = static_cast<char>(hi[k] > lo[k]);
+  for (std::size_t k = 0; k < unv; ++k) {
+    bool spread = hi[k] > lo[k];
+    if (!matched && !spread && t.absent[k] > 0 && t.absent[k] < st.nsub) {
+      spread = static_cast<double>(lo[k]) - centre[k] != stand_in[k];
+    }
+    t.varies[k] = static_cast<char>(spread);
+  }
 }
 
 // Mean substitution: a first pass totals each variable's present values (less its centre, in

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "executive/units.hpp"
@@ -67,12 +68,19 @@ class OtypeRun : public RunFolder {
         SNFILE("ONAMS1", 1, kn, notfound, block, 2);
       }
     }
-    Kpar kf{3, nf, nsub, nf};
+    put_score_rows("FSCOR1", scores, nf);
+  }
+
+  // A score entry (FSCOR1, DSCOR1) of nf scores with one record per subject.
+  static void put_score_rows(std::string_view label, const std::vector<std::vector<float>>& rows,
+                             std::int32_t nf) {
+    std::int32_t notfound = 0;
+    Kpar kf{3, nf, static_cast<std::int32_t>(rows.size()), nf};
     std::vector<float> row(static_cast<std::size_t>(nf));
-    isf_real_chunks("FSCOR1", 1, kf, notfound, row, 1);
-    for (const auto& r : scores) {
+    isf_real_chunks(label, 1, kf, notfound, row, 1);
+    for (const auto& r : rows) {
       row = r;
-      isf_real_chunks("FSCOR1", 1, kf, notfound, row, 2);
+      isf_real_chunks(label, 1, kf, notfound, row, 2);
     }
   }
 
@@ -89,13 +97,7 @@ class OtypeRun : public RunFolder {
     std::vector<float> sds = sd;
     Kpar ks{2, nd, 1};
     isf_real_matrix("STDEV1", 1, ks, notfound, sds);
-    Kpar kf{3, nd, nsub, nd};
-    std::vector<float> row(static_cast<std::size_t>(nd));
-    isf_real_chunks("DSCOR1", 1, kf, notfound, row, 1);
-    for (const auto& r : objects) {
-      row = r;
-      isf_real_chunks("DSCOR1", 1, kf, notfound, row, 2);
-    }
+    put_score_rows("DSCOR1", objects, nd);
   }
 
   // A parameter card from its 17 fields (4 columns each, AMIS 10), blank where empty.
