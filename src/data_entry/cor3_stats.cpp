@@ -21,6 +21,7 @@
 #include "executive/errors.hpp"
 #include "executive/workers.hpp"
 #include "executive/positioning.hpp"
+#include "executive/utilities.hpp"
 #include "io/layout.hpp"
 #include "io/record_file.hpp"
 #include "printing/matrix_printers.hpp"
@@ -438,14 +439,11 @@ void unpack(const std::vector<U>& tri, std::int32_t nv, std::vector<T>& full) {
 void refuse_beyond_single(const cor3_state& st, const pair_stats& ps) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
-  const auto beyond = [](double v) {
-    return std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max());
-  };
   if (o.complete == 0 && o.need_moments == 1 && (o.save_sd == 1 || o.print_sd == 1)) {
     for (std::int32_t j = 1; j <= nv; ++j) {
       for (std::int32_t k = 1; k <= nv; ++k) {
         const double sd = ps.sd[ps.idx(k, j)];
-        if (!beyond(sd)) continue;
+        if (fits_single(sd)) continue;
         proc_error(io::format_line("('SD OF VARIABLE ',I0,' GIVEN VARIABLE ',I0,',',1PE13.6,"
                                    "',',' EXCEEDS SINGLE PRECISION')",
                                    {j, k, sd}),
@@ -457,7 +455,7 @@ void refuse_beyond_single(const cor3_state& st, const pair_stats& ps) {
     for (std::int32_t j = 1; j <= nv; ++j) {
       for (std::int32_t k = j; k <= nv; ++k) {
         const double c = ps.cov[packed(j, k, nv)];
-        if (!beyond(c)) continue;
+        if (fits_single(c)) continue;
         proc_error(io::format_line("('COVARIANCE OF VARIABLES ',I0,' AND ',I0,',',1PE13.6,"
                                    "',',' EXCEEDS SINGLE PRECISION')",
                                    {j, k, c}),

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -114,5 +115,12 @@ bool is_iostat_end(std::int32_t iostat);
 // test every value: a NaN is the one value unequal to itself.
 inline bool is_nan(float x) { return x != x; }
 inline bool(isnan)(float x) { return is_nan(x); }
+
+// True when x, held in double precision, lies within the single-precision range: its
+// rounding to a float is finite. False for a NaN and for infinity.
+inline bool fits_single(double x) {
+  return x >= -static_cast<double>(std::numeric_limits<float>::max()) &&
+         x <= static_cast<double>(std::numeric_limits<float>::max());
+}
 
 }  // namespace korvex

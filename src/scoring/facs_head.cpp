@@ -221,16 +221,16 @@ void variable_centres(std::string_view pass) {
   const auto nv = static_cast<std::size_t>(s.nv);
   std::vector<double> sum(nv, 0.0);
   std::vector<double> count(nv, 0.0);
-  std::vector<float> low(nv, 0.0f);
-  std::vector<float> high(nv, 0.0f);
+  std::vector<float> low(nv, std::numeric_limits<float>::infinity());
+  std::vector<float> high(nv, -std::numeric_limits<float>::infinity());
   std::vector<float> x(nv, 0.0f);
   dsf::subject_reader reader(s.mtdst, s.nv);
   for (std::int32_t subject = 1; subject <= s.nsub; ++subject) {
     read_subject(reader, x, nullptr, nullptr, pass);
     for (std::size_t j = 0; j < nv; ++j) {
       if (std::isnan(x[j])) continue;
-      low[j] = count[j] > 0.0 ? std::min(low[j], x[j]) : x[j];
-      high[j] = count[j] > 0.0 ? std::max(high[j], x[j]) : x[j];
+      low[j] = std::min(low[j], x[j]);
+      high[j] = std::max(high[j], x[j]);
       sum[j] += static_cast<double>(x[j]);
       count[j] += 1.0;
     }
@@ -246,7 +246,7 @@ void variable_centres(std::string_view pass) {
     const double reach = count[j] > 0.0 ? std::max(static_cast<double>(high[j]) - s.centre[j],
                                                    s.centre[j] - static_cast<double>(low[j]))
                                         : 0.0;
-    bool held = reach <= static_cast<double>(std::numeric_limits<float>::max());
+    bool held = fits_single(reach);
     const auto v = static_cast<std::int32_t>(j) + 1;
     for (std::int32_t k = 1; k <= s.nf; ++k)
       if (s.zweight[ix(k, v, max_comp)] != 0.0f) held = held && std::isnormal(s.w[ix(k, v, max_comp)]);

@@ -4,12 +4,12 @@
 // the values beyond 2.55 of them, then draws every requested pair: slice table, scattergram
 // and spotter.
 #include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "executive/component.hpp"
 #include "executive/units.hpp"
+#include "executive/utilities.hpp"
 #include "executive/vecmat.hpp"
 #include "io/fixed_text.hpp"
 #include "printing/matrix_printers.hpp"
@@ -128,9 +128,7 @@ rscat_control_record& rscat_control() { return g_control; }
 
 double single(double x) {
   if (!std::isfinite(x)) return x;
-  if (std::fabs(x) <= static_cast<double>(std::numeric_limits<float>::max())) {
-    return static_cast<double>(static_cast<float>(x));
-  }
+  if (fits_single(x)) return static_cast<double>(static_cast<float>(x));
   // Past the largest float: the significand rounded to 24 bits, the exponent kept.
   int exponent = 0;
   const double fraction = std::frexp(x, &exponent);

@@ -194,14 +194,12 @@ void next_scores(object_record& o) {
   o.type = 0;
 }
 
-// The extremes of every dimension over the objects without missing values (dim_low,
-// dim_high), read ahead of the first pass; the input is left at its first object again. A
+// The extremes of every dimension over the objects without missing values, widening dim_low
+// and dim_high (which start empty), read ahead of the first pass; the input is left at its first object again. A
 // data storage file that ends early is left for the first pass to report.
 void scan_extremes() {
   otype_state_record& s = state();
   control_record& c = s.c;
-  s.dim_low.fill(std::numeric_limits<double>::infinity());
-  s.dim_high.fill(-std::numeric_limits<double>::infinity());
   const auto nd = static_cast<std::size_t>(c.ndim);
   const auto take = [&](std::span<const float> x) {
     for (const float v : x)
@@ -328,14 +326,13 @@ void OTINPT() {
     default:
       return;  // method 2: the objects are on the scratch file already
   }
+  s.dim_low.fill(std::numeric_limits<double>::infinity());
+  s.dim_high.fill(-std::numeric_limits<double>::infinity());
   if (c.inmeth == 3 || c.inmeth == 4) {
     // The variables' own values may lie anywhere in the single-precision range; factor
     // scores (method 1) are standard scores and are not read ahead for their extremes.
     scan_extremes();
     require_squarable_distances(false);
-  } else {
-    s.dim_low.fill(std::numeric_limits<double>::infinity());
-    s.dim_high.fill(-std::numeric_limits<double>::infinity());
   }
   c.totsd = total_deviation();
   c.bstdev = c.totsd * c.unique;

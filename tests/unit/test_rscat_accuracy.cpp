@@ -32,16 +32,22 @@ namespace ref = rscat_far_from_zero;
          << got << " is " << (static_cast<double>(got) - exact) / ulp << " ulp from " << exact;
 }
 
+// Three variables of a reference script in place of RSCAT's input step, none missing.
+template <class Values>
+void use_data(std::int32_t subjects, std::int32_t slices, const Values& values) {
+  rscat::rscat_control_record& c = rscat::rscat_control();
+  c.NSUB = subjects;
+  c.NVAR = 3;
+  c.SLICE = slices;
+  c.MISS = 1;
+  c.XDATA = values;
+}
+
 class RscatAccuracy : public RscatRun {
  protected:
   void SetUp() override {
     RscatRun::SetUp();
-    rscat::rscat_control_record& c = rscat::rscat_control();
-    c.NSUB = ref::subjects;
-    c.NVAR = 3;
-    c.SLICE = ref::slices;
-    c.MISS = 1;
-    c.XDATA = ref::values;
+    use_data(ref::subjects, ref::slices, ref::values);
   }
 };
 
@@ -109,12 +115,7 @@ class RscatOverflow : public RscatRun {
  protected:
   void SetUp() override {
     RscatRun::SetUp();
-    rscat::rscat_control_record& c = rscat::rscat_control();
-    c.NSUB = big::subjects;
-    c.NVAR = 3;
-    c.SLICE = big::slices;
-    c.MISS = 1;
-    c.XDATA = big::values;
+    use_data(big::subjects, big::slices, big::values);
   }
 };
 
