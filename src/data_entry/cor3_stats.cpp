@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -432,34 +433,82 @@ void unpack(const std::vector<U>& tri, std::int32_t nv, std::vector<T>& full) {
   }
 }
 
-// A statistic that is to be printed or saved must fit in single precision: a covariance of
-// values near the ends of its range need not (a standard deviation on the matched path with
-// unbiased estimates need not either). The run stops naming the first such statistic, before
-// anything is stored; the correlations themselves always fit.
-void refuse_beyond_single(const cor3_state& st, const pair_stats& ps) {
+// True when x is not 0 but its rounding to single precision is 0 or a subnormal number, which
+// keeps fewer than the 24 bits of a normal one.
+bool below_single(double x) {
+  return x != 0.0 && std::fabs(static_cast<float>(x)) < std::numeric_limits<float>::min();
+}
+
+// The most that rounding in the double totals of n subjects can leave of a statistic whose
+// true value is 0, for totals of the size `scale` (a sum of n terms errs by at most n - 1
+// units in the last place of the sum of their magnitudes; the mean's product and the division
+// add a few). A value within it is noise in the totals, not a small statistic.
+double rounding_floor(std::int32_t n, double scale) {
+  return 4.0 * (static_cast<double>(n) + 1.0) * std::numeric_limits<double>::epsilon() * scale;
+}
+
+// Stops the run on a statistic outside single precision: the matched SD of variable j given
+// variable k (sd true) or the covariance of j and k, beyond the range or below it; columns
+// are those of the card that ask for the statistic.
+[[noreturn]] void refuse_statistic(bool sd, std::int32_t j, std::int32_t k, double value,
+                                   bool beyond, std::string_view columns) {
+  const char* layout = sd ? "('SD OF VARIABLE ',I0,' GIVEN VARIABLE ',I0,',',1PE13.6,',',A)"
+                          : "('COVARIANCE OF VARIABLES ',I0,' AND ',I0,',',1PE13.6,',',A)";
+  proc_error(io::format_line(layout, {j, k, value,
+                                      beyond ? " EXCEEDS SINGLE PRECISION"
+                                             : " FALLS BELOW SINGLE PRECISION"}),
+             "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS " + std::string(columns) +
+                 " OF *COR3 BLANK");
+}
+
+// A statistic that is to be printed or saved must keep its digits in single precision. A
+// covariance of values near the ends of its range may lie beyond it; one of values near its
+// least normal magnitude, or a weak one of values a little above that, may lie below it, where
+// it would be stored as 0 or as a subnormal number that has lost leading digits. The run stops
+// naming the first such statistic, before anything is stored; the correlations always fit. A
+// statistic that is exactly 0 in the totals, or within their rounding of 0, is a true 0 and
+// does not stop the run.
+// The matched standard deviations need both checks. Beyond: with unbiased estimates the SD of
+// values at the ends of the range passes them. Below: an SD under the least normal float is a
+// spread of the values under it, which data near that magnitude have (1.5E-38, 2.5E-38 and
+// 3.5E-38 have the SD 8.2E-39): stored, it would lose its digits as a covariance does, and
+// the correlation it divides would no longer be that of the stored statistics.
+void refuse_outside_single(const cor3_state& st, const pass_totals& t, const pair_stats& ps) {
   const cor3_options& o = st.options;
   const std::int32_t nv = st.nv;
+  // The unbiased factor scales a statistic and its rounding alike.
+  const auto divisor = [&](std::int32_t n) {
+    return static_cast<double>(o.unbiased == 1 ? std::max(n - 1, 1) : std::max(n, 1));
+  };
   if (o.complete == 0 && o.need_moments == 1 && (o.save_sd == 1 || o.print_sd == 1)) {
+    const std::string_view columns = "5-8 AND 53-56";
     for (std::int32_t j = 1; j <= nv; ++j) {
       for (std::int32_t k = 1; k <= nv; ++k) {
         const double sd = ps.sd[ps.idx(k, j)];
-        if (fits_single(sd)) continue;
-        proc_error(io::format_line("('SD OF VARIABLE ',I0,' GIVEN VARIABLE ',I0,',',1PE13.6,"
-                                   "',',' EXCEEDS SINGLE PRECISION')",
-                                   {j, k, sd}),
-                   "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 5-8 AND 53-56 OF *COR3 BLANK");
+        if (!fits_single(sd)) refuse_statistic(true, j, k, sd, true, columns);
+        if (!below_single(sd)) continue;
+        // The variance's rounding is that of the mean square of the deviations.
+        const std::int32_t n = ps.count[packed(std::min(j, k), std::max(j, k), nv)];
+        const double squares = (*t.sums)(k, nv + j);
+        if (sd * sd > rounding_floor(n, squares / divisor(n))) {
+          refuse_statistic(true, j, k, sd, false, columns);
+        }
       }
     }
   }
   if (o.need_cov == 1 && (o.save_cov == 1 || o.print_cov == 1)) {
+    const std::string_view columns = "9-12 AND 57-60";
     for (std::int32_t j = 1; j <= nv; ++j) {
       for (std::int32_t k = j; k <= nv; ++k) {
         const double c = ps.cov[packed(j, k, nv)];
-        if (fits_single(c)) continue;
-        proc_error(io::format_line("('COVARIANCE OF VARIABLES ',I0,' AND ',I0,',',1PE13.6,"
-                                   "',',' EXCEEDS SINGLE PRECISION')",
-                                   {j, k, c}),
-                   "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 9-12 AND 57-60 OF *COR3 BLANK");
+        if (!fits_single(c)) refuse_statistic(false, j, k, c, true, columns);
+        if (!below_single(c)) continue;
+        // The cross products of the pair are bounded by the root of the two sums of squares.
+        const std::int32_t n = ps.count[packed(j, k, nv)];
+        const double squares = std::sqrt((*t.cross)(j, j)) * std::sqrt((*t.cross)(k, k));
+        if (std::fabs(c) > rounding_floor(n, squares / divisor(n))) {
+          refuse_statistic(false, j, k, c, false, columns);
+        }
       }
     }
   }
@@ -577,7 +626,7 @@ void cor3_statistics(cor3_state& st) {
     accumulate(st, *totals, stand_in);
   }
   const pair_stats ps = compute(st, *totals);
-  refuse_beyond_single(st, ps);
+  refuse_outside_single(st, *totals, ps);
   write_and_print(st, ps);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data_entry/dsf_reader.hpp"
+#include "data_entry/means_check.hpp"
 #include "executive/vecmat.hpp"
 
 namespace korvex::cor {
@@ -64,26 +65,12 @@ float clamp_correlation(double r);
 // that is not the data's (a *TAKE or *GIST after *DAP brought another data set's) would
 // otherwise pass for the data's and pair their correlations with other data's results.
 
-// True when m, the variable's mean in MEANS1, is the mean `own` of its values in the data
-// storage file (totalled in double precision) up to the rounding of a stored single-precision
-// mean; rms is the root mean square of the deviations from the centre the totals used, which
-// bounds the rounding of own where the mean lies near 0. A NaN m is never the data's.
-bool mean_is_own(float m, double own, double rms);
-
-// Stops the run: MEANS1 holds a mean of `variable` that is not the data's (own and m as
-// above); component names the refusing component ("COR2", "COR3") in the remedy line.
-[[noreturn]] void refuse_foreign_means(std::string_view component, std::int32_t variable,
-                                       double own, float m);
-
-// Stops the run: the data storage file holds more subject records than the nsub that MEANS1
-// counts, so MEANS1 is not the data's either.
-[[noreturn]] void refuse_extra_subjects(std::string_view component, std::int32_t nsub);
-
-// Stops the run: the subject records of the data storage file end after `held` of the nsub
-// subjects that MEANS1 counts (a DAP of fewer subjects after the *TAKE or *GIST that brought
-// MEANS1), so MEANS1 is not the data's.
-[[noreturn]] void refuse_fewer_subjects(std::string_view component, std::int32_t held,
-                                        std::int32_t nsub);
+// The check itself lives with the reader of the file (means_check.hpp), which every component
+// that reads the subject records shares.
+using dsf::mean_is_own;
+using dsf::refuse_extra_subjects;
+using dsf::refuse_fewer_subjects;
+using dsf::refuse_foreign_means;
 
 // The 104-character title of the correlation matrix listing: caption padded to 24, the
 // 72-character run title and 8 blanks.

@@ -25,7 +25,7 @@ namespace dap {
 namespace {
 
 // The conditions a subject loop can end in, with their messages.
-enum class data_state { none, incomplete, missing, more_subjects, subject_names, fewer_subjects };
+enum class data_state { none, incomplete, missing, more_subjects, subject_names, fewer_subjects, sum_beyond };
 
 std::string state_message(data_state s, std::int32_t nomiss) {
   switch (s) {
@@ -36,9 +36,20 @@ std::string state_message(data_state s, std::int32_t nomiss) {
     case data_state::more_subjects: return "MORE SUBJECTS THAN EXPECTED";
     case data_state::subject_names: return "ERROR IN SUBJECT NAMES";
     case data_state::fewer_subjects: return "FEWER SUBJECTS THAN EXPECTED";
+    case data_state::sum_beyond:  // stops through refuse_sum_beyond_single, which names it
     case data_state::none: break;
   }
   return "";
+}
+
+// Stops the run: the sum of variable h (output position) lies beyond single precision. Every
+// value read lies within the range (a value beyond it is not a number to DAP), but the sum of
+// several near its ends need not: VSUMS1 would hold an infinity that no later component can use.
+[[noreturn]] void refuse_sum_beyond_single(std::int32_t h) {
+  const dap_run_state& r = run();
+  proc_error(io::format_line("('THE SUM OF VARIABLE ',I0,' (',A,'),',1PE13.6,', EXCEEDS SINGLE PRECISION')",
+                             {h, io::trim_right(r.var_names[at(h)]), r.work.run_sum[at(h)]}),
+             "RESCALE THE DATA BEFORE *DAP");
 }
 
 // The parameter card's fields as typed (columns 17-19 and 41-80 are not read).
@@ -230,6 +241,9 @@ void DAP2() {
       fail(data_state::fewer_subjects);
     }
   }
+  // The sums are complete once the data are read: one comparison per variable.
+  const std::int32_t sum_beyond = first_sum_beyond_single();
+  if (sum_beyond != 0) fail(data_state::sum_beyond);
   if (error) empty_storage_file();
 
   DPMSTD();
@@ -239,6 +253,7 @@ void DAP2() {
   }
   PSTAT_V2();
   if (c.ponam == 1) DPPSUB();
+  if (state == data_state::sum_beyond) refuse_sum_beyond_single(sum_beyond);
   if (error) proc_error(state_message(state, c.nomiss));
   return_to_gep();
 }

@@ -263,6 +263,10 @@ void DPCSUB(std::int32_t& error);
 void DPACCU();
 // Means into var_value, deviations (divisor N) into var_sigma, sums into var_sum.
 void DPMSTD();
+// The first variable (output position) whose sum of present values, totalled in double
+// precision, lies beyond single precision, where VSUMS1 would hold it as infinity; 0 when
+// every sum fits. Means and deviations of values within the range always fit.
+std::int32_t first_sum_beyond_single();
 // The subject's name from its A field texts: first name with non-name characters removed.
 std::string clean_subject_name(std::string_view first_name);
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "data_entry/dap_internal.hpp"
@@ -332,7 +333,11 @@ void DPMSTD() {
   const auto nv = static_cast<std::size_t>(run().common.nv);
   for (std::size_t h = 0; h < nv; ++h) {
     const std::int32_t n = w.var_count[h];
-    w.var_sum[h] = static_cast<float>(w.run_sum[h]);
+    // A sum beyond the range (which stops the run, see first_sum_beyond_single) is kept as
+    // the infinity of its sign rather than converted.
+    const double sum = w.run_sum[h];
+    const float inf = std::numeric_limits<float>::infinity();
+    w.var_sum[h] = fits_single(sum) ? static_cast<float>(sum) : (sum > 0.0 ? inf : -inf);
     if (n > 0) {
       float mean = static_cast<float>(w.run_mean[h]);
       if (mean == 0.0f) mean = 0.0f;
@@ -344,6 +349,15 @@ void DPMSTD() {
       w.var_sigma[h] = 0.0f;
     }
   }
+}
+
+std::int32_t first_sum_beyond_single() {
+  const dap_work_record& w = run().work;
+  const std::int32_t nv = run().common.nv;
+  for (std::int32_t h = 1; h <= nv; ++h) {
+    if (!fits_single(w.run_sum[at(h)])) return h;
+  }
+  return 0;
 }
 
 }  // namespace korvex::dap

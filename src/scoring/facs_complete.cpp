@@ -38,17 +38,14 @@ std::string kind_caption(std::string_view head, std::string_view tail) {
 }
 
 // A variable some composite weighs but whose standard deviation is 0 (or not a number)
-// would give infinite raw weights and NaN scores.
+// would give infinite raw weights and NaN scores; one below the normal range, scores of few
+// digits.
 void check_weighted_deviations() {
   facs_state& s = state();
   for (std::int32_t j = 1; j <= s.nv; ++j) {
     bool used = false;
     for (std::int32_t k = 1; k <= s.nf; ++k) used = used || s.w[ix(k, j, max_comp)] != 0.0f;
-    if (used && !(s.xsd[at(j)] > 0.0f))
-      proc_error(io::format_line(
-          "('FACS Error: VARIABLE ',I0,' (',A,') HAS A WEIGHT BUT NO SPREAD ',"
-          "'(STANDARD DEVIATION 0); ITS STANDARD SCORES CANNOT BE FORMED.')",
-          {j, trimmed(s.vname[at(j)])}));
+    if (used) refuse_unscorable_deviation(j);
   }
 }
 
@@ -62,10 +59,15 @@ void check_variance(std::int32_t k, float total, float size) {
   else if (!(size > 0.0f))
     cause = " (NO WEIGHTS).";
   else if (std::fabs(total) <= negligible_spread * size)
-    cause = ": IT DOES NOT VARY OVER THE SUBJECTS (ITS WEIGHTED VARIABLES CANCEL ONE ANOTHER).";
+    cause = does_not_vary.data();
   else if (!(total > 0.0f))
     cause = " (A CORRELATION MATRIX THAT IS NOT POSITIVE SEMIDEFINITE).";
-  if (cause == nullptr) return;
+  if (cause == nullptr) {
+    // The correlations show a variance; where they cannot tell it from rounding, the spread
+    // the data themselves showed decides (read_data).
+    refuse_unmeasurable_composite(k);
+    return;
+  }
   proc_error(io::format_line("('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE',A)",
                              {k, trimmed(s.cname[at(k)]), cause}));
 }
@@ -241,7 +243,7 @@ void SCORE2(std::vector<double>& cross) {
 void FACS2() {
   facs_state& s = state();
   TRANS();
-  variable_centres("FACS2");
+  variable_centres();
   std::vector<double> cross(static_cast<std::size_t>(max_comp) * max_comp, 0.0);
   SCORE2(cross);
   rewind_unit(s.mtdst);

@@ -66,6 +66,7 @@ void FACS1() {
   WTMAT();
   DSTCHK();
   pass_decision();
+  read_data(state().ipass == 2 ? "FACS2" : "FACS3");
 }
 
 void facs_main() {

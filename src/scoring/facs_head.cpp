@@ -1,7 +1,7 @@
 // The scale of the scores (the standard deviation each composite gets), the head of the
 // scoring listing, the step that stores MEANS2 and STDEV2 and opens the data storage file
-// (its titles and variable count checked, left at the first subject record), and the
-// variables' own means and reach, which a scoring pass reads from that file before it scores.
+// (its titles and variable count checked, left at the first subject record), and the reading
+// of one subject record.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -214,46 +214,6 @@ void read_subject(dsf::subject_reader& reader, std::span<float> x, std::string* 
     proc_error(std::string(pass) + " Error: Unexpected end of DST while reading data.");
   if (status != 0)
     fatal_with_number(std::string(pass) + " Error: Error while reading data from the DST", status);
-}
-
-void variable_centres(std::string_view pass) {
-  facs_state& s = state();
-  const auto nv = static_cast<std::size_t>(s.nv);
-  std::vector<double> sum(nv, 0.0);
-  std::vector<double> count(nv, 0.0);
-  std::vector<float> low(nv, std::numeric_limits<float>::infinity());
-  std::vector<float> high(nv, -std::numeric_limits<float>::infinity());
-  std::vector<float> x(nv, 0.0f);
-  dsf::subject_reader reader(s.mtdst, s.nv);
-  for (std::int32_t subject = 1; subject <= s.nsub; ++subject) {
-    read_subject(reader, x, nullptr, nullptr, pass);
-    for (std::size_t j = 0; j < nv; ++j) {
-      if (std::isnan(x[j])) continue;
-      low[j] = std::min(low[j], x[j]);
-      high[j] = std::max(high[j], x[j]);
-      sum[j] += static_cast<double>(x[j]);
-      count[j] += 1.0;
-    }
-  }
-  // A variable without a present value weighs in no score; it keeps XMEAN.
-  for (std::size_t j = 0; j < nv; ++j) {
-    const auto stored = static_cast<double>(s.xmean[j]);
-    const double own = count[j] > 0.0 ? sum[j] / count[j] : stored;
-    const bool near = std::fabs(own - stored) <= centre_tolerance * std::fabs(s.xsd[j]);
-    s.centre[j] = near ? stored : own;
-    // The largest deviation from the centre, and whether single precision holds every weight of
-    // the variable as a normal number.
-    const double reach = count[j] > 0.0 ? std::max(static_cast<double>(high[j]) - s.centre[j],
-                                                   s.centre[j] - static_cast<double>(low[j]))
-                                        : 0.0;
-    bool held = fits_single(reach);
-    const auto v = static_cast<std::int32_t>(j) + 1;
-    for (std::int32_t k = 1; k <= s.nf; ++k)
-      if (s.zweight[ix(k, v, max_comp)] != 0.0f) held = held && std::isnormal(s.w[ix(k, v, max_comp)]);
-    s.standard_units[j] = held ? 0 : 1;
-  }
-  rewind_unit(s.mtdst);
-  skip_to_zero_record(s.mtdst);
 }
 
 }  // namespace korvex::facs

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -62,6 +63,33 @@ inline double half_spacing(float x) {
   const std::uint64_t exponent = std::max<std::uint32_t>(biased, 1u) - 151u + 1023u;
   return std::bit_cast<double>(exponent << 52);
 }
+// The relative rounding of a deviation's standard score d / SD beyond that of the arithmetic:
+// none for a normal SD, which holds 24 bits; below the normal range an SD keeps only the bits
+// above 2^-149, and its own rounding, up to 2^-150 / SD, enters every standard score.
+inline double deviation_rounding(float sd) {
+  const double below = sd < std::numeric_limits<float>::min() && sd > 0.0f
+                           ? std::ldexp(1.0, -150) / static_cast<double>(sd)
+                           : 0.0;
+  return arithmetic_rounding + below;
+}
+// The least standard deviation from which standard scores are formed: 2^-130, where a
+// subnormal SD still keeps 20 bits, so that it is held to within a millionth and the scores,
+// printed to four decimals of an SD of 10, do not show its rounding.
+inline constexpr float least_deviation = 0x1p-130f;
+// The most by which rounding can move one weighted term w d of a subject's composite, d the
+// deviation of the stored value x from its centre: |w| (h(x) + relative |d|), the spacing left
+// out for a composite of one definer (see arithmetic_rounding); relative is the
+// deviation_rounding of the variable's SD.
+inline double term_rounding(double w, float x, double d, bool alone, double relative) {
+  const double stored = alone ? 0.0 : half_spacing(x);
+  return std::fabs(w) * (stored + relative * std::fabs(d));
+}
+// The cause a refused composite's stop gives, and what a user whose composite does vary can do:
+// values stored at a high level are rounded to a spacing that can be a good part of their spread.
+inline constexpr std::string_view does_not_vary =
+    ": IT DOES NOT VARY OVER THE SUBJECTS (ITS WEIGHTED VARIABLES CANCEL ONE ANOTHER).";
+inline constexpr std::string_view level_remedy =
+    "IF ITS VARIABLES DO VARY, SUBTRACT A ROUND NUMBER FROM THEM IN MTXIN1 BEFORE *DAP";
 // XMEAN stays the centre of a variable while it is the data's mean to within this share of the
 // variable's standard deviation: a shift of every score by no more than that is far below what
 // the scores can show, and the scores of ordinary data stay exactly as they were.
@@ -112,6 +140,17 @@ struct facs_state {
   // the data's own mean where XMEAN is not that mean to within a small share of a deviation.
   std::vector<double> centre = std::vector<double>(max_vars, 0.0);
   std::vector<float> xsd = std::vector<float>(max_vars, 0.0f);
+  // What the reading before the scoring pass found (read_data): each variable's own mean over
+  // its present values, and its least and greatest present value (low > high: none present).
+  std::vector<double> own = std::vector<double>(max_vars, 0.0);
+  std::vector<float> low = std::vector<float>(max_vars, 0.0f);
+  std::vector<float> high = std::vector<float>(max_vars, 0.0f);
+  // Composites of the complete-data pass whose spread that reading measured, because the
+  // correlations cannot tell it from rounding: the spread over the subjects (standard units) and
+  // the root mean square of its rounding bound.
+  std::vector<std::uint8_t> measured = std::vector<std::uint8_t>(max_comp, 0);
+  std::vector<double> spread = std::vector<double>(max_comp, 0.0);
+  std::vector<double> rounding = std::vector<double>(max_comp, 0.0);
   // W(k, j): weight of variable j in composite k, leading dimension 50.
   std::vector<float> w = std::vector<float>(static_cast<std::size_t>(max_comp) * max_vars, 0.0f);
   // W(k, j) as the scoring passes found it before dividing it by XSD(j): the weight of the
@@ -159,20 +198,34 @@ void STDV();
 void OUTFSP();
 // Forms and prints the weight matrix W of the method.
 void WTMAT();
-// Stores MEANS2 and STDEV2, checks the data storage file and leaves it at its first subject.
+// Stores MEANS2 and STDEV2, checks the head of the data storage file and leaves it at its
+// first subject.
 void DSTCHK();
 // Chooses the complete-data (2) or the missing-data (3) pass.
 void pass_decision();
-// The centre of every variable for the scoring passes, into centre; the file is left at its
-// first subject again. The data's own mean of each variable (over its present values, totalled
-// in double in subject order) replaces XMEAN where the two differ by more than
-// centre_tolerance of the variable's deviation. XMEAN (MEANS1) is the data's mean rounded to
-// single precision, and that rounding, which shifts every score, is not small beside the spread
-// of data far from zero; a MEANS1 that belongs to other data is replaced as well. A file that
-// ends before NSUB subjects, or a damaged record, stops the run with the message of the pass
-// that reads it (`pass`: "FACS2" or "FACS3"). The same reading marks standard_units from the
-// data's extremes and the weights W and zweight, which the pass has set before.
-void variable_centres(std::string_view pass);
+// Reads every subject once before the scoring pass, leaving the file at its first subject
+// again. The file must hold MEANS1's data: exactly NSUB subjects, each
+// variable's present values with the mean of MEANS1 (dsf::means_check); otherwise the run
+// stops before anything is stored. Keeps each variable's own mean (totalled in double about
+// MEANS1's) and extremes for variable_centres; for the complete-data pass, measures the
+// composites that must_measure picks (spread and rounding). A damaged record stops the run with
+// the message of the pass to come (`pass`: "FACS2" or "FACS3").
+void read_data(std::string_view pass);
+// The centre of every variable for the scoring passes, into centre, from what read_data kept.
+// The data's own mean replaces XMEAN where the two differ by more than centre_tolerance of the
+// variable's deviation: XMEAN (MEANS1) is the data's mean rounded to single precision, and that
+// rounding, which shifts every score, is not small beside the spread of data far from zero.
+// Marks standard_units from the data's extremes and the weights W and zweight, which the pass
+// has set before.
+void variable_centres();
+// Stops the run when the complete-data pass measured composite k and its spread is within
+// what rounding can leave (the missing-data pass's rule), giving both figures and the remedy.
+void refuse_unmeasurable_composite(std::int32_t k);
+// "ITS SPREAD, s, IS WITHIN THE b THAT ROUNDING CAN LEAVE", the figures of a refusal.
+std::string rounding_verdict(double spread, double bound);
+// Stops the run when weighted variable j has no standard deviation of which standard scores can
+// be formed: 0 or not a number, or below the normal single-precision range (few digits left).
+void refuse_unscorable_deviation(std::int32_t j);
 // The next subject of the data storage file: its values into x, and its name and number
 // where asked. A file that ends before it, or a damaged record, stops the run with the message
 // of the pass that reads it (`pass`: "FACS2" or "FACS3").

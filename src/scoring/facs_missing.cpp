@@ -67,11 +67,7 @@ std::vector<std::vector<std::int32_t>> DEFNDX() {
   s.zweight = s.w;
   for (std::int32_t k = 1; k <= s.nf; ++k) {
     for (std::int32_t j : lists[at(k)]) {
-      if (!(s.xsd[at(j)] > 0.0f))
-        proc_error(io::format_line(
-            "('FACS Error: VARIABLE ',I0,' (',A,') HAS A WEIGHT BUT NO SPREAD ',"
-            "'(STANDARD DEVIATION 0); ITS STANDARD SCORES CANNOT BE FORMED.')",
-            {j, trimmed(s.vname[at(j)])}));
+      refuse_unscorable_deviation(j);
       s.w[ix(k, j, max_comp)] /= s.xsd[at(j)];
     }
   }
@@ -115,15 +111,17 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
   m.zmean.assign(static_cast<std::size_t>(s.nf), 0.0f);
   m.zsd.assign(static_cast<std::size_t>(s.nf), 0.0f);
   m.scorable.assign(static_cast<std::size_t>(s.nf), false);
+  std::vector<double> rounding(static_cast<std::size_t>(s.nf), 0.0);
   for (std::int32_t k = 1; k <= s.nf; ++k) {
     const double n = m.nval[at(k)];
     if (n <= 0.0) continue;
     m.zmean[at(k)] = static_cast<float>(sum[at(k)] / n);
     const double rad = std::max(0.0, n * sumsq[at(k)] - sum[at(k)] * sum[at(k)]);
     m.zsd[at(k)] = static_cast<float>(std::sqrt(rad) / n);
-    // A spread that rounding alone explains counts as none (see arithmetic_rounding).
-    if (!(m.zsd[at(k)] > std::sqrt(bound_sq[at(k)] / n))) m.zsd[at(k)] = 0.0f;
-    m.scorable[at(k)] = m.zsd[at(k)] > 0.0f;
+    // A spread that rounding alone explains counts as none (see arithmetic_rounding); the
+    // table still shows the spread measured, and the refusal line both figures.
+    rounding[at(k)] = std::sqrt(bound_sq[at(k)] / n);
+    m.scorable[at(k)] = m.zsd[at(k)] > rounding[at(k)];
   }
   std::vector<float> table(static_cast<std::size_t>(max_comp) * 3, 0.0f);
   for (std::int32_t k = 1; k <= s.nf; ++k) {
@@ -141,16 +139,23 @@ moments ZSCORE(const std::vector<std::vector<std::int32_t>>& lists) {
   for (const std::string& c : cols) colnames.push_back(c + std::string(20 - c.size(), ' '));
   pr_matrix(table, s.cname, colnames, s.nf, 3, max_comp, 1, 3, txt.substr(0, at(ltxt + 1)),
             s.npage, s.nline, s.monout);
-  // A composite that cannot be restandardised keeps no score at all.
+  // A composite that cannot be restandardised keeps no score at all. A spread of 0 is none;
+  // one within the rounding bound may be rounding alone, or the variation of data stored at a
+  // level where single precision keeps few of its digits, and the line gives both figures.
   for (std::int32_t k = 1; k <= s.nf; ++k) {
     if (m.scorable[at(k)]) continue;
+    const double spread = m.zsd[at(k)];
+    std::string cause =
+        m.nval[at(k)] == 0 ? "NO SUBJECT HAS ENOUGH DEFINERS PRESENT. EVERY SCORE IS MISSING."
+        : spread == 0.0    ? "ITS SPREAD OVER THE SCORED SUBJECTS IS 0. EVERY SCORE IS MISSING."
+                           : rounding_verdict(spread, rounding[at(k)]) + ".";
     pr_line(-1, get_ncline() - 1,
             io::format_line("('COMPOSITE ',I0,' (',A,') CANNOT BE SCORED: ',A)",
-                            {k, trimmed(s.cname[at(k)]),
-                             m.nval[at(k)] == 0
-                                 ? "NO SUBJECT HAS ENOUGH DEFINERS PRESENT. EVERY SCORE IS MISSING."
-                                 : "ITS SPREAD OVER THE SCORED SUBJECTS IS 0. EVERY SCORE IS MISSING."}),
+                            {k, trimmed(s.cname[at(k)]), cause}),
             s.npage, s.nline, s.monout);
+    if (m.nval[at(k)] > 0 && spread > 0.0)
+      pr_line(-1, get_ncline() - 1, "EVERY SCORE IS MISSING. " + std::string(level_remedy) + ".",
+              s.npage, s.nline, s.monout);
   }
   return m;
 }
@@ -302,8 +307,7 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
       wkj = w;
     }
     a += absent ? 0.0f : term;
-    const double stored = alone ? 0.0 : half_spacing(xj);
-    b += absent ? 0.0 : std::fabs(wkj) * (stored + arithmetic_rounding * std::fabs(d));
+    b += absent ? 0.0 : term_rounding(wkj, xj, d, alone, deviation_rounding(s.xsd[at(j)]));
   }
   const std::int32_t ndef = static_cast<std::int32_t>(list.size());
   const std::int32_t present = ndef - missing;
@@ -323,7 +327,7 @@ void FACS3() {
   facs_state& s = state();
   notice();
   const std::vector<std::vector<std::int32_t>> lists = DEFNDX();
-  variable_centres("FACS3");
+  variable_centres();
   const moments m = ZSCORE(lists);
   pairs p(static_cast<std::size_t>(max_comp) * max_comp);
   RSTND3(m, p);

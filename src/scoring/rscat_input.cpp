@@ -3,10 +3,12 @@
 // the data storage file that DAP wrote. Everything lands in the scatterplot state.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data_entry/dsf_reader.hpp"
+#include "data_entry/means_check.hpp"
 #include "executive/errors.hpp"
 #include "executive/fields.hpp"
 #include "executive/positioning.hpp"
@@ -258,6 +260,22 @@ void read_scores(input_run& in) {
   read_subject_names();
 }
 
+// The check of the data storage file against MEANS1, which DAP wrote with it: nothing when
+// MEANS1 is absent (the subjects are then the NSIN of the card). MEANS1 must describe nv
+// variables, else it is not the file's and the run stops. Its count may differ from the NSUB
+// of IPFILE or NSIN: the file is then read to the end of MEANS1's subjects for the check.
+std::optional<dsf::means_check> data_check(std::int32_t nv) {
+  std::vector<float> means(999, 0.0f);
+  Kpar kpar{};
+  std::int32_t notfound = 0;
+  isf_real_vector("MEANS1", 0, kpar, notfound, means);
+  if (notfound != 0) return std::nullopt;
+  const std::int32_t count = kpar[0] >= 3 ? kpar[3] : 0;
+  if (kpar[1] != nv) dsf::refuse_other_variables("RSCAT", kpar[1], nv);
+  means.resize(static_cast<std::size_t>(nv));
+  return std::optional<dsf::means_check>(std::in_place, "RSCAT", means, count);
+}
+
 // The variables of the data storage file.
 void read_data_file(input_run& in) {
   rscat_control_record& c = rscat_control();
@@ -275,6 +293,7 @@ void read_data_file(input_run& in) {
   check_io_stat(dsf_tag, dsf::read_names_record(in.mtdst, names, nv));
   settle_selection(in, nv);
   make_room(in.default_nsub);
+  std::optional<dsf::means_check> check = data_check(nv);
   skip_to_zero_record(in.mtdst);
   dsf::subject_reader reader(in.mtdst, nv);
   std::vector<float> values(static_cast<std::size_t>(nv));
@@ -282,9 +301,11 @@ void read_data_file(input_run& in) {
   for (std::int32_t i = 1; i <= c.NSUB; ++i) {
     std::string& name = c.SUBJNAME[static_cast<std::size_t>(i - 1)];
     if (!reader.next(values, name, number)) {
+      if (check) check->ended_after_own(i - 1);
       proc_error("RSCAT: The data storage file holds " + std::to_string(i - 1) +
                  " subjects where " + std::to_string(c.NSUB) + " were expected.");
     }
+    if (check) check->add(values);
     name = io::pad(name, name_length);
     for (std::int32_t j = 1; j <= c.NVAR; ++j) {
       const std::int32_t v = in.selected[static_cast<std::size_t>(j - 1)];
@@ -292,6 +313,14 @@ void read_data_file(input_run& in) {
       value_at(i, j) = values[static_cast<std::size_t>(v - 1)];
     }
   }
+  // The subjects MEANS1 counts beyond the NSUB drawn are read for the check alone; more
+  // drawn than it counts are more than its data hold.
+  if (check && c.NSUB > check->subjects()) dsf::refuse_extra_subjects("RSCAT", check->subjects());
+  for (std::int32_t i = c.NSUB + 1; check && i <= check->subjects(); ++i) {
+    if (!reader.next(values)) check->ended_after(i - 1);
+    check->add(values);
+  }
+  if (check) check->finish(reader, values);
   rewind_unit(in.mtdst);
 }
 

@@ -104,15 +104,16 @@ void put(std::string_view layout, std::initializer_list<io::Value> values = {});
 // ---- pair statistics and slice table -----------------------------------------------------
 
 // The slice statistics of one direction (slices of P predicting Q); arrays 0-based by slice.
-// The line, its predictions and the slice bounds are single-precision values (single()) that
-// may pass the float range: a slope of 3e38 per unit, or bounds of -+7e38.
+// The line, its predictions, the standard errors within the slices and the slice bounds are
+// single-precision values (single()) that may pass the float range: a slope of 3e38 per unit,
+// bounds of -+7e38, or the unbiased error of a slice holding 3e38 and -3e38 (4.2e38).
 struct direction_stats {
   std::array<std::int32_t, max_slices> count{};
   std::array<float, max_slices> mean_p{};
   std::array<double, max_slices> linear{};
   std::array<float, max_slices> curvilinear{};
-  std::array<float, max_slices> se_biased{};
-  std::array<float, max_slices> se_unbiased{};
+  std::array<double, max_slices> se_biased{};
+  std::array<double, max_slices> se_unbiased{};
   // bound k (1-based k, element k - 1): the upper edge of slice k
   std::array<double, max_slices> bounds{};
   double A = 0.0;
@@ -128,6 +129,10 @@ struct pair_result {
   float r = 0.0f;
   double mean_x = 0.0;  // the means of X and Y over the pair's subjects, kept in double for
   double mean_y = 0.0;  // the slice totals and the linear predictions
+  // The standard deviations in double: a spread below the least single-precision number
+  // (values 0 and 1.4e-45) leaves SDEV at 0 though the data vary, and the slope needs it.
+  double sd_x = 0.0;
+  double sd_y = 0.0;
   direction_stats xy;  // P = X, Q = Y
   direction_stats yx;  // P = Y, Q = X
 };
@@ -136,9 +141,10 @@ struct pair_result {
 // UPPER of X and Y. Sums are totalled in double, the squares and products about the pair's
 // means, results stored in single precision.
 void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr);
-// The slices of P predicting Q; mean_p and mean_q are the pair's means of P and Q (pair_stats).
+// The slices of P predicting Q; mean_p, mean_q, sd_p and sd_q are the pair's means and
+// standard deviations of P and Q in double (pair_stats).
 void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p, double mean_q,
-                 direction_stats& d);
+                 double sd_p, double sd_q, direction_stats& d);
 // The slice position (1..SLICE) of a value of P; a position that is not a number counts as the
 // upper bound.
 std::int32_t slice_of(float value, double lower, double upper, std::int32_t slices);

@@ -155,6 +155,8 @@ void pair_stats(std::int32_t X, std::int32_t Y, pair_result& pr) {
   pr.r = static_cast<float>(r);
   pr.mean_x = mx;
   pr.mean_y = my;
+  pr.sd_x = sdx;
+  pr.sd_y = sdy;
 }
 
 std::int32_t slice_of(float value, double lower, double upper, std::int32_t slices) {
@@ -168,7 +170,7 @@ std::int32_t slice_of(float value, double lower, double upper, std::int32_t slic
 }
 
 void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p, double mean_q,
-                 direction_stats& d) {
+                 double sd_p, double sd_q, direction_stats& d) {
   const rscat_control_record& c = rscat_control();
   const std::size_t up = at(p);
   const std::size_t uq = at(q);
@@ -178,8 +180,14 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
   std::vector<double> sum_dq(static_cast<std::size_t>(c.SLICE), 0.0);
   std::vector<double> sum_dqq(static_cast<std::size_t>(c.SLICE), 0.0);
   d.count.fill(0);
-  d.B = single(single(static_cast<double>(r) * static_cast<double>(c.SDEV[uq])) /
-               static_cast<double>(c.SDEV[up]));
+  if (c.SDEV[up] == 0.0f && sd_p > 0.0) {
+    // P varies by less than single precision holds (0 and 1.4e-45): its stored deviation is
+    // 0, and the quotient would be infinite where the slope is only far beyond the float range.
+    d.B = single(static_cast<double>(r) * (sd_q / sd_p));
+  } else {
+    d.B = single(single(static_cast<double>(r) * static_cast<double>(c.SDEV[uq])) /
+                 static_cast<double>(c.SDEV[up]));
+  }
   // The intercept from the accurate means in double, rounded once.
   d.A = single(mean_q - d.B * mean_p);
   if (d.A == 0.0) d.A = 0.0;  // a negative zero prints as plus zero
@@ -211,12 +219,13 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
     }
     if (n > 1) {
       const double ss = clamp0(sum_dqq[k] - sum_dq[k] * sum_dq[k] / n);
-      d.se_biased[k] = static_cast<float>(std::sqrt(ss / n));
-      d.se_unbiased[k] = static_cast<float>(std::sqrt(ss / (n - 1)));
+      // A slice holding 3e38 and -3e38 has an unbiased error of 4.2e38: kept, not overflowed.
+      d.se_biased[k] = single(std::sqrt(ss / n));
+      d.se_unbiased[k] = single(std::sqrt(ss / (n - 1)));
       within += ss;
     } else {
-      d.se_biased[k] = 0.0f;
-      d.se_unbiased[k] = -0.0f;
+      d.se_biased[k] = 0.0;
+      d.se_unbiased[k] = -0.0;
     }
   }
   d.se_linear = c.SDEV[uq] * std::sqrt(clamp0f(1.0f - r * r));
@@ -232,8 +241,8 @@ void slice_stats(std::int32_t p, std::int32_t q, float r, float N, double mean_p
 
 void slice_table(std::int32_t X, std::int32_t Y, pair_result& pr) {
   pair_stats(X, Y, pr);
-  slice_stats(X, Y, pr.r, pr.N, pr.mean_x, pr.mean_y, pr.xy);
-  slice_stats(Y, X, pr.r, pr.N, pr.mean_y, pr.mean_x, pr.yx);
+  slice_stats(X, Y, pr.r, pr.N, pr.mean_x, pr.mean_y, pr.sd_x, pr.sd_y, pr.xy);
+  slice_stats(Y, X, pr.r, pr.N, pr.mean_y, pr.mean_x, pr.sd_y, pr.sd_x, pr.yx);
   slice_bounds(X, pr.xy);
   slice_bounds(Y, pr.yx);
   slice_table_head(X, Y, pr);

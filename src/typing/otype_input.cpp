@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data_entry/means_check.hpp"
 #include "executive/errors.hpp"
 #include "executive/positioning.hpp"
 #include "executive/status.hpp"
@@ -195,8 +196,9 @@ void next_scores(object_record& o) {
 }
 
 // The extremes of every dimension over the objects without missing values, widening dim_low
-// and dim_high (which start empty), read ahead of the first pass; the input is left at its first object again. A
-// data storage file that ends early is left for the first pass to report.
+// and dim_high (which start empty), read ahead of the first pass; the input is left at its
+// first object again. The data storage file must hold MEANS1's data: a file of more or fewer
+// subjects than MEANS1 counts, or of other means, stops the run (dsf::means_check).
 void scan_extremes() {
   otype_state_record& s = state();
   control_record& c = s.c;
@@ -210,9 +212,16 @@ void scan_extremes() {
     }
   };
   if (c.inmeth == 3) {
+    // The same reading checks that the file holds MEANS1's data (its count and its means).
+    dsf::means_check check("OTYPE", std::span<const float>(s.dim_mean.data(), nd), c.nsub);
     dsf::subject_reader reader(c.mtdst, c.ndim);
     std::vector<float> values(nd);
-    for (std::int32_t i = 1; i <= c.nsub && reader.next(values); ++i) take(values);
+    for (std::int32_t i = 1; i <= c.nsub; ++i) {
+      if (!reader.next(values)) check.ended_after(i - 1);
+      check.add(values);
+      take(values);
+    }
+    check.finish(reader, values);
     read_dsf_head(nullptr);
     s.sc.dsf.emplace(c.mtdst, c.ndim);
     return;
@@ -234,21 +243,49 @@ std::string dimension_label(std::int32_t j) {
          std::string(io::trim_right(s.dim_names[at(j)])) + ")";
 }
 
-// TOTSD, the square root of the dimensions' variances summed in single precision; a sum past
-// the float range stops the run, naming the dimension of the largest deviation.
+// TOTSD, the square root of the dimensions' variances summed in single precision. A sum past
+// the float range stops the run, naming the dimension of the largest deviation; so does a
+// deviation other than 0 whose square falls below the normal floats, naming the smallest such
+// deviation: the pass statistics divide each O-type's variance by that square, which a
+// subnormal number holds with a few bits or none (a deviation of 3E-25 squares to 0).
 float total_deviation() {
   const otype_state_record& s = state();
   const std::int32_t ndim = s.c.ndim;
   float sum = 0.0f;
   for (std::int32_t j = 1; j <= ndim; ++j) sum += s.dim_sd[at(j)] * s.dim_sd[at(j)];
-  if (!std::isinf(sum)) return std::sqrt(sum);
-  std::int32_t widest = 1;
-  for (std::int32_t j = 2; j <= ndim; ++j)
-    if (std::fabs(s.dim_sd[at(j)]) > std::fabs(s.dim_sd[at(widest)])) widest = j;
+  if (std::isinf(sum)) {
+    std::int32_t widest = 1;
+    for (std::int32_t j = 2; j <= ndim; ++j)
+      if (std::fabs(s.dim_sd[at(j)]) > std::fabs(s.dim_sd[at(widest)])) widest = j;
+    proc_error(io::format_line("(A,' HAS A STANDARD DEVIATION OF',1PE10.3)",
+                               {dimension_label(widest), s.dim_sd[at(widest)]}),
+               "ITS SQUARE PASSES THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT");
+  }
+  std::int32_t narrowest = 0;
+  for (std::int32_t j = 1; j <= ndim; ++j) {
+    const float sd = std::fabs(s.dim_sd[at(j)]);
+    if (sd > 0.0f && sd * sd < std::numeric_limits<float>::min() &&
+        (narrowest == 0 || sd < std::fabs(s.dim_sd[at(narrowest)])))
+      narrowest = j;
+  }
+  if (narrowest == 0) return std::sqrt(sum);
   proc_error(io::format_line("(A,' HAS A STANDARD DEVIATION OF',1PE10.3)",
-                             {dimension_label(widest), s.dim_sd[at(widest)]}),
-             "ITS SQUARE PASSES THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT");
+                             {dimension_label(narrowest), s.dim_sd[at(narrowest)]}),
+             "ITS SQUARE FALLS BELOW THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT");
 }
+
+// The least squared span of a variable among the objects (methods 3 and 4). A distance within
+// an O-type can be any fraction of the objects' extent along a variable, down to the finest
+// that single precision resolves there: about FLT_EPSILON (2^-23) of the span, the spacing of
+// values and O-type means as large as the span. The nearest O-type and the rejection are
+// decided on sums of squares of such distances, and the pass statistics on their means, so
+// the square of the finest one must still be a normal float: below FLT_MIN (2^-126) a square
+// keeps only its bits above 2^-149, and under 2^-150 it is 0. Hence (2^-23 x span)^2 >= 2^-126,
+// a squared span of 2^-80 = 8.3E-25 at least; OTYPE asks for the round 1.0E-24. Two groups
+// 6E-21 apart with a spread of 1E-22 still come apart, but the squares within a group (1E-44)
+// keep a few bits and the D-values are off; at 3E-22 and 3E-23 the first pass puts objects
+// into the wrong core O-types, and at 3E-25 every square is 0 and all join the first O-type.
+constexpr double least_square_span = 1.0e-24;
 
 }  // namespace
 
@@ -276,13 +313,33 @@ void require_squarable_distances(bool with_means) {
       widest = j;
     }
   }
-  if (total < square_limit) return;
-  proc_error(io::format_line("(A,' SPANS',1PE10.3,A)",
-                             {dimension_label(widest), widest_span,
-                              with_means ? " AMONG OBJECTS AND OMEAN1" : " AMONG THE OBJECTS"}),
-             io::format_line("('SQUARED DISTANCES REACH',1PE10.3,'; OTYPE NEEDS THEM BELOW "
-                             "1.0E+38: RESCALE IT')",
-                             {total}));
+  // The squared diagonal of the box bounds every squared distance; no two points need reach it.
+  if (!(total < square_limit))
+    proc_error(io::format_line("(A,' SPANS',1PE10.3,A)",
+                               {dimension_label(widest), widest_span,
+                                with_means ? " AMONG OBJECTS AND OMEAN1" : " AMONG THE OBJECTS"}),
+               io::format_line("('SQUARED DISTANCES CAN REACH',1PE10.3,'; OTYPE NEEDS THEM BELOW "
+                               "1E+38: RESCALE IT')",
+                               {total}));
+  // The small end takes the objects' own spans: stored means only widen the box, and from the
+  // first pass on every O-type mean is a mean of objects and lies inside their box. A variable
+  // on which every complete object has the same value adds nothing to any distance.
+  double narrowest_span = 0.0;
+  std::int32_t narrowest = 0;
+  for (std::int32_t j = 1; j <= c.ndim; ++j) {
+    if (!(s.dim_high[at(j)] >= s.dim_low[at(j)])) continue;
+    const double span = s.dim_high[at(j)] - s.dim_low[at(j)];
+    if (span > 0.0 && span * span < least_square_span && (narrowest == 0 || span < narrowest_span)) {
+      narrowest_span = span;
+      narrowest = j;
+    }
+  }
+  if (narrowest == 0) return;
+  proc_error(io::format_line("(A,' SPANS',1PE10.3,' AMONG THE OBJECTS')",
+                             {dimension_label(narrowest), narrowest_span}),
+             io::format_line("('SQUARED DISTANCES ALONG IT REACH ONLY',1PE10.3,'; OTYPE NEEDS "
+                             "1.0E-24: RESCALE IT')",
+                             {narrowest_span * narrowest_span}));
 }
 
 void OTINPT() {

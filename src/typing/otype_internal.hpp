@@ -198,7 +198,10 @@ void OTFIND();
 // means 1..NTYPES) span so much that a squared distance among them could reach 1.0e38: the
 // distances are summed in single precision and the search for the nearest O-type starts at
 // 1.0e38. Below that every squared distance, sum of squares and deviation of the run is a
-// single-precision number.
+// single-precision number. It stops too, naming the narrowest, when a dimension's span among
+// the objects alone is so small that its square stays under 1.0e-24 (and is not 0): distances
+// a single-precision step of such a span apart would square to subnormal numbers, held with
+// a few bits or none.
 void require_squarable_distances(bool with_means);
 void OTSCRF(std::int32_t mode);
 void OTPRTM(std::span<const float> matrix, std::string_view title);

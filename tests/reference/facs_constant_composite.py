@@ -25,7 +25,8 @@ decimals shown and read into single precision,
 The missing-data pass (MDFLAG 1) must score BIG7, SMALL, E8, M6, K4, {BIG7, B7} and K4T (a
 single definer varies as its variable does, however coarsely it is stored), and refuse
 every {P, Q}, which is constant in exact arithmetic and varies only by the rounding of P and Q
-at their own levels (-999 throughout, SIGMA 0). A complete-data pass then scores the six
+at their own levels (-999 throughout; SIGMA shows the spread measured, and the refusal line
+gives it with the rounding bound, as refusal() writes them). A complete-data pass then scores the six
 one-variable clusters (their SD sqrt(w'Rw) is 1 whatever CORRM1 holds). The check also models
 the missing-data pass's first reading in single precision, with the rule that refuses a
 composite (its spread over the scored subjects at most the root mean square of the per-subject
@@ -123,6 +124,9 @@ def check():
     assert len(s) == 1 and s[0].shape == (n, 2)
     assert (s[0][:, 0] == -999.0).all()
     print("facs_constant_composite: Cluster1 is -999 for all", n, "subjects")
+    stored = np.column_stack([[float(f32("%.4f" % v)) for v in A], [float(f32("%.4f" % v)) for v in MIRROR]])
+    sigma, _, bound, _ = first_reading(stored, [1, 1])
+    print("  Cluster1 (A + MIRROR), missing-data pass: " + refusal(sigma, bound))
     print("  SIGMA of Cluster2 before restandardising: %.3f" % np.std(za + zb))
     report("  Cluster2 (A + B), missing-data pass", s[0][:, 1], restandardised(za + zb), 2e-4)
 
@@ -278,6 +282,11 @@ def first_reading(X, signs, pmin=0.55, lone=False):
     return sigma, len(y), np.sqrt(np.mean(bsq)), np.mean(sizes)
 
 
+def refusal(sigma, bound):
+    """The figures of the listing's refusal line, as "(1PE10.3)" writes them."""
+    return "ITS SPREAD, %.3E, IS WITHIN THE %.3E THAT ROUNDING CAN LEAVE." % (sigma, bound)
+
+
 def verdicts(sigma, bound, size):
     """(refused by the earlier rule, refused by the rule in force)."""
     return not sigma > EPS * size, not sigma > bound
@@ -343,9 +352,13 @@ def check_levels():
               (k + 1, "+".join(LEVEL_VARS[v - 1][0] for v in cl), sigma, nval, bound, sigma / bound,
                sigma / with_stored, "refused" if old else "scored", "refused" if new else "scored"))
         assert new != must_score, k + 1
-    print("  the listing's table (SIGMA 0 where refused):")
+    print("  the listing's table, and the refusal lines:")
     for k, (sigma, nval, refused) in enumerate(table):
-        print("  %6d  Cluster%-6d%9.3f%9.3f%9.3f" % (k + 1, k + 1, 0.0, 0.0 if refused else sigma, nval))
+        print("  %6d  Cluster%-6d%9.3f%9.3f%9.3f" % (k + 1, k + 1, 0.0, sigma, nval))
+    for k, (cl, _) in enumerate(LEVEL_CLUSTERS):
+        sigma, nval, bound, size = first_reading(X[[v - 1 for v in cl]].T, [1] * len(cl))
+        if not sigma > bound:
+            print("  Cluster%d: %s" % (k + 1, refusal(sigma, bound)))
 
     def z(v):
         return (v - np.nanmean(v)) / np.nanstd(v)

@@ -2,11 +2,11 @@
 """Data and independent check of tests/decks/facs_overflow_data: scores of data near the ends
 of the single-precision range. Five subjects read under (3F42.0,F20.0),
 
-    V1 = 3e38, -3e38, -3e38, -3e38, 1e37     V2 = 1, 4, 2, 5, 3     V3 = 2, 2, 7, 1, 4
+    V1 = 3e38, -3e38, -3e38, 1e37, 1e37      V2 = 1, 4, 2, 5, 3     V3 = 2, 2, 7, 1, 4
     V4 = 1e-39, -2e-39, 3e-39, 0.5e-39, -1.5e-39   (subnormal numbers, written as 1.0E-39, ...)
 
-V1's mean is -1.18e38 and its SD 2.41e38, both single-precision numbers, but the deviation of
-the first subject, 4.18e38, is not, and 1 / SD is below the smallest normal one; V4's SD is
+V1's sum is -2.8e38, its mean -5.6e37 and its SD 2.26e38, all single-precision numbers, but the
+deviation of the first subject, 3.56e38, is not, and 1 / SD is below the smallest normal one; V4's SD is
 subnormal and 1 / SD beyond the largest single-precision number. The
 correlations (numpy's, of the single-precision values, 4 decimals) are loaded as CORRM1, so
 that the deck depends on no correlation component. The clusters {V1, V2}, {V1, -V3}, {V1},
@@ -32,7 +32,7 @@ from facs_constant_composite import unloaded  # the FSCOR1 decks of a deck's MON
 HERE = os.path.dirname(os.path.abspath(__file__))
 DECK = os.path.join(os.path.dirname(HERE), "decks", "facs_overflow_data")
 f32 = np.float32
-V = [[3e38, -3e38, -3e38, -3e38, 1e37], [1, 4, 2, 5, 3], [2, 2, 7, 1, 4],
+V = [[3e38, -3e38, -3e38, 1e37, 1e37], [1, 4, 2, 5, 3], [2, 2, 7, 1, 4],
      [1e-39, -2e-39, 3e-39, 0.5e-39, -1.5e-39]]
 NV = 4
 N = 5

@@ -275,6 +275,50 @@ TEST_F(Cor3, InsertedMeansTreatTheDataAsComplete) {
   expect_square("CORRM1", 5, ref::miss_filled_r, 1e-6);
 }
 
+// Statistics of tiny data that are 0 (exactly so in rational arithmetic, see
+// tests/reference/cor_single_range.py) are not refused, whether the double totals hold 0 itself
+// or only a rounding of it below the least normal float: two covariances, printed and saved as
+// 0 beside variances in the range, and the matched SD of a variable whose values are all equal
+// among the subjects that have its partner (the last subject, the only other value, lacks it).
+TEST_F(Cor3, TinyStatisticsOfZeroAreNotRefused) {
+  constexpr float s = 0x1p-60f;
+  // Six values p and one q: the double totals of the six leave an SD of 1.3E-40 where the true
+  // one is 0 (found by replaying the pass's arithmetic).
+  constexpr float p = 0x1.1cc6ap-125f;
+  constexpr float q = 0x1.9a9144p-104f;
+  const float gap = std::nanf("");
+  struct zero_case {
+    const char* name;
+    std::string card;
+    std::int32_t nsub;
+    std::vector<float> values;
+  };
+  const std::string covariances = card({{3, "1"}, {15, "1"}});
+  const zero_case cases[] = {
+      {"exact_zero", covariances, 4, {1 * s, s, 2 * s, -s, 3 * s, -s, 4 * s, s}},
+      {"zero_within_rounding", covariances, 6,
+       {3 * s, s, 1e-7f * s, s, 1e-15f * s, s, 3 * s, -s, 1e-7f * s, -s, 1e-15f * s, -s}},
+      {"matched_sd_within_rounding", card({{2, "1"}}), 7,
+       {p, 1, p, 2, p, 3, p, 4, p, 5, p, 6, q, gap}},
+  };
+  std::string cards;
+  for (const zero_case& c : cases) cards += c.card + "\n";
+  write_file("MONIN", cards);
+  std::size_t covariance_runs = 0;
+  for (const zero_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_all(make_data(2, c.nsub, c.values));
+    const Stopped stop = stop_of([] { COR3(); });
+    ASSERT_FALSE(stop.stopped) << stop.message;
+    if (c.card != covariances) continue;
+    ++covariance_runs;
+    Kpar kpar{};
+    EXPECT_EQ(el(read_square("COVAR1", kpar), 2, 1), 0.0f);
+    // The covariance row of the listing, which each run adds to.
+    EXPECT_EQ(listing_with("     2  X2       0.000    0.000").size(), covariance_runs);
+  }
+}
+
 // ---- input errors --------------------------------------------------------------------------
 
 struct input_error {
@@ -366,6 +410,39 @@ const input_error input_errors[] = {
      },
      0,
      "SD OF VARIABLE 1 GIVEN VARIABLE 1, 3.925982E+38, EXCEEDS SINGLE PRECISION"
+     "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 5-8 AND 53-56 OF *COR3 BLANK"},
+    // And below the range, where a statistic would be stored as 0 or as a subnormal number
+    // (the values of tests/reference/cor_single_range.py). Values of 1E-25: the variance of
+    // variable 1 comes first, with COVAR1 asked for (columns 57-60).
+    {"covariance_below_single", "                                                           1",
+     [](Cor3& f, cor_data& d) {
+       const float v[] = {1e-25f, 2e-25f, 2e-25f, 1e-25f, 3e-25f, 4e-25f, 4e-25f, 3e-25f};
+       d = make_data(2, 4, v);
+       f.write_all(d);
+     },
+     0,
+     "COVARIANCE OF VARIABLES 1 AND 1, 1.250000E-50, FALLS BELOW SINGLE PRECISION"
+     "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 9-12 AND 57-60 OF *COR3 BLANK"},
+    // Variances in the range, a weak covariance below it; printed (columns 9-12), divisor
+    // N - 1 (columns 33-36).
+    {"covariance_pair_below_single", "           1                       1",
+     [](Cor3& f, cor_data& d) {
+       const float v[] = {1e-18f, 1e-18f, 2e-18f, -1e-18f, 3e-18f, -1e-18f, 4e-18f, 1.000001e-18f};
+       d = make_data(2, 4, v);
+       f.write_all(d);
+     },
+     0,
+     "COVARIANCE OF VARIABLES 1 AND 2, 4.997550E-43, FALLS BELOW SINGLE PRECISION"
+     "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 9-12 AND 57-60 OF *COR3 BLANK"},
+    // Values just above the least normal magnitude have a spread below it.
+    {"matched_sd_below_single", "       1",
+     [](Cor3& f, cor_data& d) {
+       const float v[] = {1.5e-38f, 1, 2.5e-38f, 2, 3.5e-38f, 3, std::nanf(""), 4};
+       d = make_data(2, 4, v);
+       f.write_all(d);
+     },
+     0,
+     "SD OF VARIABLE 1 GIVEN VARIABLE 1, 8.164965E-39, FALLS BELOW SINGLE PRECISION"
      "RESCALE THE DATA BEFORE *DAP, OR LEAVE COLUMNS 5-8 AND 53-56 OF *COR3 BLANK"},
 };
 

@@ -59,6 +59,13 @@ cor_data limit_values(bool missing) {
   return d;
 }
 
+// Three variables by three subjects, the first of subnormal values (1.0e-40, 1.1e-40, 1.3e-40),
+// whose stored mean is as far from the data's as half the subnormal spacing 2^-149 allows.
+cor_data subnormal_values(bool) {
+  const float values[] = {1.0e-40f, 1, 2, 1.1e-40f, 3, 2, 1.3e-40f, 2, 5};
+  return make_data(3, 3, values);
+}
+
 std::string remedy(const char* component) {
   return std::string("MEANS1 IS NOT THE DATA'S: RUN *DAP AFTER *TAKE OR *GIST, BEFORE *") +
          component;
@@ -183,6 +190,10 @@ const means_case cases[] = {
      limit_values},
     {"cor3_matched_values_at_the_range_ends", "COR3", "", true, nan, 0, "",
      -0.34030621114533277, limit_values},
+    // Subnormal values: a mean rounded to the subnormal spacing is still the data's own.
+    // numpy's r(2, 1) of the stored values.
+    {"cor2_subnormal_values", "COR2", "", false, nan, 0, "", 0.3273595979825456, subnormal_values},
+    {"cor3_subnormal_values", "COR3", "", false, nan, 0, "", 0.3273595979825456, subnormal_values},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CorMeansCheck, ::testing::ValuesIn(cases),

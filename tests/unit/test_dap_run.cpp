@@ -394,6 +394,8 @@ TEST_F(DapRun, DataErrorsEmptyTheStorageFileAfterTheTable) {
     std::string data;
     std::string message;
     std::string line;  // the end-of-data line of the listing
+    // The head of the statistics table, whose columns widen for values near the range's ends.
+    std::string table = "    Variable  Mean  Sigma  N  Missing  Min  Max";
   };
   const Case cases[] = {
       {"   2     2 1", "(2F2.0)", "1 2\n3 4\n5 6\n", "MORE SUBJECTS THAN EXPECTED", " 1  VAR1         2      1  2        0    1    3"},
@@ -404,15 +406,37 @@ TEST_F(DapRun, DataErrorsEmptyTheStorageFileAfterTheTable) {
        " END OF FILE RECORD HAS BEEN FOUND AT SUBJECT NUMBER     2 RECORD NUMBER   1.      2 SUBJECTS HAVE DATA."},
       {"   2     0 1", "(2F2.0)", "", "INCOMPLETE MULTIPLE RECORD SET FOR LAST SUBJECT",
        " END OF FILE RECORD HAS BEEN FOUND AT SUBJECT NUMBER     1 RECORD NUMBER   1.      1 SUBJECTS HAVE DATA."},
+      // Values within the single-precision range whose sum is not (tests/reference/dap_sums_range.py).
+      {"   2     0 1", "(2F10.0)", "    3.0E38         1\n    2.5E38         2\n    3.0E38         3\n",
+       "THE SUM OF VARIABLE 1 (VAR1), 8.500000E+38, EXCEEDS SINGLE PRECISION"
+       "RESCALE THE DATA BEFORE *DAP",
+       "      3 SUBJECTS HAVE BEEN READ.",
+       "    Variable                   Mean                  Sigma   N   Missing                    Min                    Max"},
+      {"   2     0 0", "(2F10.0)", "         1   -3.0E38\n         2   -3.0E38\n         3   -3.0E38\n",
+       "THE SUM OF VARIABLE 2 (VAR2),-9.000000E+38, EXCEEDS SINGLE PRECISION"
+       "RESCALE THE DATA BEFORE *DAP",
+       "      3 SUBJECTS HAVE BEEN READ.",
+       "    Variable                  Mean  Sigma  N  Missing                   Min                   Max"},
   };
   for (const Case& c : cases) {
     const Stopped s = dap(deck(c.params, c.format), c.data);
     EXPECT_EQ(s.message, c.message) << c.data;
     EXPECT_TRUE(listing_has(c.line)) << c.message;
-    EXPECT_TRUE(listing_has("    Variable  Mean  Sigma  N  Missing  Min  Max")) << c.message;
+    EXPECT_TRUE(listing_has(c.table)) << c.message;
     EXPECT_TRUE(dsf().empty()) << c.message;
     EXPECT_FALSE(has_entry("MEANS1")) << c.message;
   }
+}
+
+// Values near the ends of the range whose sum stays within it: the sum, mean and deviation
+// are stored (tests/reference/dap_sums_range.py, case "within").
+TEST_F(DapRun, SumsNearTheEndOfTheRangeAreStored) {
+  ASSERT_FALSE(dap(deck("   2     0 1", "(2F10.0)"), "    3.0E38         1\n   -3.0E38         2\n    3.0E38         3\n").stopped);
+  Kpar kpar{};
+  expect_close(reals("VSUMS1", kpar)[0], 3.000000E+38, "VSUMS1");
+  expect_close(reals("MEANS1", kpar)[0], 1.000000002e+38, "MEANS1");
+  expect_close(reals("STDEV1", kpar)[0], 2.828427130e+38, "STDEV1");
+  EXPECT_FALSE(dsf().empty());
 }
 
 TEST_F(DapRun, EndOfDataAfterCompleteRecordSetsIsClean) {

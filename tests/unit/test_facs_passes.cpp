@@ -4,7 +4,9 @@
 // constant and unscorable variables and composites.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -282,14 +284,15 @@ TEST_F(FacsPasses, AMissingDataCompositeThatNoSubjectCanScore) {
 }
 
 TEST_F(FacsPasses, ADeviationBeyondSinglePrecisionKeepsItsScore) {
-  // One subject at 3e38 and 99 at -1.7e38: the mean is -1.653e38, so the first deviation,
-  // 4.653e38, is beyond single precision, while 1 / SD (2.1e-38) is still a normal number.
-  // A variable of two values, one of them held by 1 subject of 100, has the standard scores
-  // sqrt(99) and -1 / sqrt(99). A second variable goes unweighted.
+  // One subject at 3.4e38 and 99 at -4e36: the mean is -5.6e35, so the first deviation,
+  // 3.4056e38, is just beyond single precision (3.4028e38), while 1 / SD (2.9e-38) is still a
+  // normal number and the sum, -5.6e37, is within the range DAP stores. A variable of two
+  // values, one of them held by 1 subject of 100, has the standard scores sqrt(99) and
+  // -1 / sqrt(99). A second variable goes unweighted.
   std::string text;
   for (int i = 0; i < 100; ++i)
-    text += std::string(i == 0 ? "   300000000000000000000000000000000000000."
-                               : "  -170000000000000000000000000000000000000.") +
+    text += std::string(i == 0 ? "   340000000000000000000000000000000000000."
+                               : "    -4000000000000000000000000000000000000.") +
             (i % 2 == 0 ? "  1.\n" : "  2.\n");
   write_file("MTXIN1", text);
   const RunResult dap = run_with_cards(&DAP, {"ONE FAR OUTLIER", "   2   100 1   0", "(F43.0,F4.0)", "DATA"});
@@ -309,6 +312,129 @@ TEST_F(FacsPasses, ADeviationBeyondSinglePrecisionKeepsItsScore) {
     ASSERT_EQ(scores.size(), 100u) << control;
     EXPECT_NEAR(scores[0][0], high, 1e-3) << control;
     for (std::size_t i = 1; i < scores.size(); ++i) EXPECT_NEAR(scores[i][0], low, 1e-4) << control << i;
+  }
+}
+
+// The rule by which both passes refuse a composite: its spread over the subjects (standard
+// units) is not above the root mean square of what rounding can leave in it. Each row clusters
+// every variable of its data, written as text and read into single precision; the figures are
+// those of tests/reference/facs_rounding_rule.py (its .out beside it). The missing-data pass
+// lists the refusal and leaves every score missing; the complete-data pass stops on it.
+TEST_F(FacsPasses, BothPassesJudgeACompositeAlike) {
+  const auto u = [](int i) { return ((37 * i) % 101 - 50) / 50.0; };
+  const auto field = [](const char* layout, double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, layout, v);
+    const std::string value = text;
+    return std::string(16 - std::min<std::size_t>(16, value.size()), ' ') + value;
+  };
+  struct row {
+    const char* name;
+    int nv;
+    int nsub;
+    std::function<std::string(int)> line;  // the data line of subject i (1-based)
+    const char* figures;                   // "" where the composite is scored
+  };
+  const double a[] = {10000.012, 9999.987, 10000.003, 9999.995, 10000.021, 9999.978, 10000.008, 9999.991};
+  const int items[4][5] = {{1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, {2, 3, 4, 5, 1}, {5, 4, 3, 1, 2}};
+  const row rows[] = {
+      {"issue_pair_8_digits", 2, 8,
+       [&](int i) { return field("%.3f", a[i - 1]) + field("%.3f", 30000 - a[i - 1]); },
+       "ITS SPREAD, 5.651E-02, IS WITHIN THE 1.091E-01 THAT ROUNDING CAN LEAVE"},
+      {"whole_items_at_1e7", 4, 10,
+       [&](int i) {
+         std::string l;
+         for (int j = 0; j < 4; ++j) l += field("%.0f", 10000000.0 + items[j][(i - 1) % 5]);
+         return l;
+       },
+       "ITS SPREAD, 1.265E+00, IS WITHIN THE 1.414E+00 THAT ROUNDING CAN LEAVE"},
+      {"pair_near_1e6", 2, 40,
+       [&](int i) { return field("%.4f", 1e6 + u(i)) + field("%.4f", 3e6 - (1e6 + u(i))); },
+       "ITS SPREAD, 7.721E-02, IS WITHIN THE 1.638E-01 THAT ROUNDING CAN LEAVE"},
+      {"pair_at_2_20", 2, 40,
+       [&](int i) {
+         return field("%.4f", 1048576.0 + u(i)) + field("%.4f", 2097152.0 - (1048576.0 + u(i)));
+       },
+       "ITS SPREAD, 7.720E-02, IS WITHIN THE 1.654E-01 THAT ROUNDING CAN LEAVE"},
+      {"half_beside_1e6", 2, 40,
+       [&](int i) { return field("%.4f", 0.5 + 0.1 * u(i)) + field("%.4f", 1e6 - (0.5 + 0.1 * u(i))); },
+       "ITS SPREAD, 3.169E-01, IS WITHIN THE 5.215E-01 THAT ROUNDING CAN LEAVE"},
+      {"two_varying_at_1e7", 2, 40,
+       [&](int i) {
+         return field("%.0f", 10000000.0 + (7 * i) % 11) + field("%.0f", 10000000.0 + (5 * i) % 13);
+       },
+       ""},
+      {"ordinary_pair", 2, 40,
+       [&](int i) { return field("%.4f", 50 + 10 * u(i)) + field("%.4f", 20 + 5 * u(3 * i)); }, ""},
+  };
+  for (const row& r : rows) {
+    // Each row in a new process in a new folder: the complete-data pass may stop.
+    TearDown();
+    SetUp();
+    std::string text;
+    for (int i = 1; i <= r.nsub; ++i) text += r.line(i) + "\n";
+    write_file("MTXIN1", text);
+    char param[32];
+    std::snprintf(param, sizeof param, "%4d%6d 1   0", r.nv, r.nsub);
+    const std::string layout = "(" + std::to_string(r.nv) + "F16.0)";
+    ASSERT_FALSE(run_with_cards(&DAP, {"ROUNDING RULE", param, layout, "DATA"}).stopped) << r.name;
+    ASSERT_FALSE(run_with_cards(&COR2, {}).stopped) << r.name;
+    std::vector<int> all;
+    for (int j = 1; j <= r.nv; ++j) all.push_back(j);
+    put_reflx({all});
+    const bool refused = *r.figures != '\0';
+
+    const RunResult missing = run_with_cards(&FACS, {"   1   1   0   0 .55   1", kBlank, kBlank});
+    ASSERT_FALSE(missing.stopped) << r.name << missing.console;
+    EXPECT_EQ(listing_has(std::string("COMPOSITE 1 (Cluster1) CANNOT BE SCORED: ") + r.figures + "."),
+              refused)
+        << r.name;
+    const std::vector<std::vector<float>> scores = get_scores();
+    ASSERT_EQ(scores.size(), static_cast<std::size_t>(r.nsub)) << r.name;
+    EXPECT_EQ(scores[0][0] == -999.0f, refused) << r.name;
+
+    const RunResult complete = run_with_cards(&FACS, {kBlank, kBlank, kBlank});
+    EXPECT_EQ(complete.stopped, refused) << r.name << complete.console;
+    if (refused) {
+      // The stop's lines, cut at the page width in the listing: the cause, then the figures
+      // and the remedy.
+      EXPECT_TRUE(listing_has("FACS Error: COMPOSITE 1 (Cluster1) HAS NO POSITIVE VARIANCE: IT DOES "
+                              "NOT VARY OVER THE SUBJECTS"))
+          << r.name;
+      EXPECT_TRUE(listing_has(std::string(r.figures) + ": IF ITS VARIABLES DO VARY, SUBTRACT A"))
+          << r.name;
+      EXPECT_TRUE(listing_has("ROUND NUMBER FROM THEM IN MTXIN1 BEFORE *DAP")) << r.name;
+    }
+  }
+}
+
+// A weighted variable whose standard deviation lies far below the normal single-precision
+// range: x near 1e-38 and 3e-38 - x, ten subjects. STDEV1 holds 6.586E-44 (47 units of 2^-149;
+// numpy: the SD of the stored values is 46.5 units), a hundredth off, and the composite's
+// rounding would be scored as if it varied. Both passes stop, naming the variable.
+TEST_F(FacsPasses, AStandardDeviationFarBelowTheNormalRangeStops) {
+  const char* const rows[] = {"        9.999974E-39        2.000003E-38", "        9.999999E-39        2.000000E-38",
+                              "        1.000005E-38        1.999995E-38", "        9.999945E-39        2.000005E-38",
+                              "        9.999987E-39        2.000001E-38", "        9.999865E-39        2.000013E-38",
+                              "        9.999980E-39        2.000002E-38", "        9.999816E-39        2.000018E-38",
+                              "        1.000000E-38        2.000000E-38", "        9.999961E-39        2.000004E-38"};
+  std::string text;
+  for (const char* r : rows) text += std::string(r) + "\n";
+  for (const char* control : {"   1   1   0   0 .55   1", "   1   1   0   0 .55   0"}) {
+    TearDown();
+    SetUp();
+    write_file("MTXIN1", text);
+    ASSERT_FALSE(run_with_cards(&DAP, {"SUBNORMAL SPREAD", "   2    10 1   0", "(2F20.0)", "DATA"}).stopped);
+    ASSERT_FALSE(run_with_cards(&COR2, {}).stopped);
+    put_reflx({{1, 2}});
+    const RunResult r = run_with_cards(&FACS, {control, kBlank, kBlank});
+    EXPECT_TRUE(r.stopped) << control;
+    EXPECT_TRUE(listing_has("FACS Error: VARIABLE 1 (VAR1) HAS A STANDARD DEVIATION OF 6.586E-44, SO FAR "
+                            "BELOW THE NORMAL"))
+        << control;
+    EXPECT_TRUE(listing_has("RESCALE THE DATA BEFORE *DAP: MULTIPLY THE VARIABLE BY A POWER OF TEN IN MTXIN1"))
+        << control;
+    EXPECT_TRUE(get_scores().empty()) << control;
   }
 }
 

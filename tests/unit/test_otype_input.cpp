@@ -120,46 +120,84 @@ TEST_F(OtypeInput, DisagreeingCountsStop) {
 
 // Object typing squares differences in single precision and looks for the nearest O-type
 // below 1.0e38: the input step refuses objects so far apart that a squared distance among
-// them reaches that, naming the widest dimension, and a variance whose square passes the
-// float range (TOTSD). An object with a missing value takes no part, nor in the spans. Just
-// below the limit the input goes through with every figure finite. The objects here are the
-// variable scores of method 4 (DSCOR1, MEANS1, STDEV1), which may lie anywhere in the range.
-TEST_F(OtypeInput, SpansTooWideToSquareStopTheInput) {
+// them could reach that, naming the widest dimension, and a variance whose square passes the
+// float range (TOTSD). Just below the limit the input goes through with every figure finite.
+// At the small end it refuses a dimension whose span among the objects squares to less than
+// 1.0e-24 (a single-precision step of it would square to a subnormal number), naming the
+// narrowest, and a deviation whose square falls below the normal floats; a dimension on which
+// the objects agree adds nothing to a distance and goes through. Two groups at +-3E-21 down to
+// +-3E-25 stop so. An object with a missing value takes no part, nor in the spans. The objects
+// here are the variable scores of method 4 (DSCOR1, MEANS1, STDEV1), which may lie anywhere in
+// the range.
+TEST_F(OtypeInput, SpansTooWideOrNarrowToSquareStopTheInput) {
   const float amis = -999.0f;
+  const auto groups = [](float unit) {  // two groups at +-3 units
+    return std::vector<std::vector<float>>{{3.1f * unit}, {2.9f * unit}, {-3.0f * unit}, {-2.8f * unit}};
+  };
+  const char* const narrow = "DIMENSION 1 (CLUS1) SPANS 6.100E%s AMONG THE OBJECTS";
+  const char* const narrow_square =
+      "SQUARED DISTANCES ALONG IT REACH ONLY 3.721E%s; OTYPE NEEDS 1.0E-24: RESCALE IT";
+  const auto line = [](const char* layout, const char* exponent) {
+    std::string text = layout;
+    text.replace(text.find("%s"), 2, exponent);
+    return text;
+  };
   const struct {
     std::vector<std::vector<float>> objects;
     std::vector<float> sd;
-    const char* first;   // the stop's two lines; none when the input goes through
-    const char* second;
+    std::string first;  // the stop's two lines; none when the input goes through
+    std::string second;
   } cases[] = {
       {{{1.0e20f}, {0.5f}}, {1.0f}, "DIMENSION 1 (CLUS1) SPANS 1.000E+20 AMONG THE OBJECTS",
-       "SQUARED DISTANCES REACH 1.000E+40; OTYPE NEEDS THEM BELOW 1.0E+38: RESCALE IT"},
+       "SQUARED DISTANCES CAN REACH 1.000E+40; OTYPE NEEDS THEM BELOW 1E+38: RESCALE IT"},
       // 6e18, 7e18 and 6e18: no span alone, but their squares together reach 1.21e38
       {{{0.0f, 0.0f, 0.0f}, {6.0e18f, -7.0e18f, 6.0e18f}}, {1.0f, 1.0f, 1.0f},
        "DIMENSION 2 (CLUS2) SPANS 7.000E+18 AMONG THE OBJECTS",
-       "SQUARED DISTANCES REACH 1.210E+38; OTYPE NEEDS THEM BELOW 1.0E+38: RESCALE IT"},
-      {{{0.0f}, {9.9e18f}}, {4.0e18f}, nullptr, nullptr},
-      {{{0.0f, 0.0f}, {1.0e30f, amis}, {1.0f, 1.0f}}, {1.0f, 1.0f}, nullptr, nullptr},
+       "SQUARED DISTANCES CAN REACH 1.210E+38; OTYPE NEEDS THEM BELOW 1E+38: RESCALE IT"},
+      {{{0.0f}, {9.9e18f}}, {4.0e18f}, "", ""},
+      {{{0.0f, 0.0f}, {1.0e30f, amis}, {1.0f, 1.0f}}, {1.0f, 1.0f}, "", ""},
       {{{0.0f}, {1.0f}}, {3.0e19f}, "DIMENSION 1 (CLUS1) HAS A STANDARD DEVIATION OF 3.000E+19",
        "ITS SQUARE PASSES THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT"},
+      // The small end: just above and just below a squared span of 1.0e-24.
+      {{{0.0f}, {1.1e-12f}}, {1.0e-12f}, "", ""},
+      {{{0.0f}, {0.9e-12f}}, {1.0e-12f}, "DIMENSION 1 (CLUS1) SPANS 9.000E-13 AMONG THE OBJECTS",
+       "SQUARED DISTANCES ALONG IT REACH ONLY 8.100E-25; OTYPE NEEDS 1.0E-24: RESCALE IT"},
+      {groups(1.0e-12f), {3.0e-12f}, "", ""},
+      {groups(1.0e-21f), {3.0e-21f}, line(narrow, "-21"), line(narrow_square, "-41")},
+      {groups(1.0e-22f), {3.0e-22f}, line(narrow, "-22"), line(narrow_square, "-43")},
+      {groups(1.0e-23f), {3.0e-23f}, line(narrow, "-23"), line(narrow_square, "-45")},
+      {groups(1.0e-25f), {3.0e-25f}, line(narrow, "-25"), line(narrow_square, "-49")},
+      // A variable in a tiny unit beside ordinary ones: the narrowest of them is named.
+      {{{1.0f, 0.0f, 0.0f}, {2.0f, 1.0e-15f, 1.0e-20f}}, {1.0f, 1.0f, 1.0f},
+       "DIMENSION 3 (CLUS3) SPANS 1.000E-20 AMONG THE OBJECTS",
+       "SQUARED DISTANCES ALONG IT REACH ONLY 1.000E-40; OTYPE NEEDS 1.0E-24: RESCALE IT"},
+      // The objects agree on the second dimension.
+      {{{1.0f, 5.0e-30f}, {2.0f, 5.0e-30f}}, {1.0f, 1.0f}, "", ""},
+      // A deviation whose square is just a normal float, and one whose square is not.
+      {{{0.0f}, {1.0f}}, {1.1e-19f}, "", ""},
+      {{{0.0f}, {1.0f}}, {1.0e-20f}, "DIMENSION 1 (CLUS1) HAS A STANDARD DEVIATION OF 1.000E-20",
+       "ITS SQUARE FALLS BELOW THE SINGLE-PRECISION RANGE OF OTYPE'S SUMS: RESCALE IT"},
   };
-  for (const auto& c : cases) {
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
     reset_otype();
     isf_init();
     put_variable_scores(c.objects, c.sd);
     bind_method1_units();
     state().c.inmeth = 4;
+    const std::size_t before = listing().size();
     const RunResult r = run_with_cards([] { otype::OTINPT(); }, {});
-    const std::string what = std::to_string(c.objects[1][0]);
-    if (c.first == nullptr) {
-      EXPECT_FALSE(r.stopped) << what << r.console;
-      EXPECT_TRUE(std::isfinite(state().c.totsd)) << what;
+    if (c.first.empty()) {
+      EXPECT_FALSE(r.stopped) << "case " << k << r.console;
+      EXPECT_TRUE(std::isfinite(state().c.totsd)) << "case " << k;
+      EXPECT_GT(state().c.totsd, 0.0f) << "case " << k;
       continue;
     }
-    EXPECT_TRUE(r.stopped) << what;
-    EXPECT_NE(r.console.find(std::string(" ") + c.first + "\n " + c.second + "\n"),
-              std::string::npos)
-        << r.console;
+    // The listing holds each line whole (the console cuts them at 80 characters).
+    EXPECT_TRUE(r.stopped) << "case " << k;
+    const std::string out = listing().substr(before);
+    EXPECT_NE(out.find(" " + c.first + "\n " + c.second + "\n"), std::string::npos)
+        << "case " << k << out;
   }
 }
 

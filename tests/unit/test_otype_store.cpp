@@ -208,25 +208,42 @@ TEST_F(OtypeStore, StoredMeansMustFitTheInput) {
 
 // Stored means so far from the objects that a squared distance would pass 1.0e38 (the objects
 // alone, variable scores of method 4, lie close together) are refused before any pass, with
-// the widest dimension.
-TEST_F(OtypeStore, StoredMeansFarFromTheObjectsStop) {
-  put_variable_scores({{1.0f, 2.0f}, {2.0f, 3.0f}}, {1.0f, 1.0f});
-  Kpar kom{5, 2, 1, 999, 2, 2};
-  std::vector<std::string> names = {"A", "B"};
-  std::vector<std::int32_t> order = {1, 2};
-  std::int32_t notfound = 0;
-  MXFIL1(1, "OMEAN1", notfound, kom, names, order);
-  std::vector<float> row = {2.0e19f, 2.0f};
-  std::string name = "OTYPE1";
-  std::int32_t number = 1;
-  MXFIL3(row, name, number);
-  const RunResult r = run({card({{1, "   2"}, {2, "   4"}, {3, "   1"}})});
-  EXPECT_TRUE(r.stopped);
-  EXPECT_NE(r.console.find(" DIMENSION 1 (CLUS1) SPANS 2.000E+19 AMONG OBJECTS AND OMEAN1\n"
-                           " SQUARED DISTANCES REACH 4.000E+38; OTYPE NEEDS THEM BELOW 1.0E+38: "
-                           "RESCALE IT"),
-            std::string::npos)
-      << r.console;
+// the widest dimension. At the small end the objects' own spans decide, as every O-type mean
+// is one of theirs from the first pass on: stored means far apart do not admit objects that
+// lie too close together.
+TEST_F(OtypeStore, StoredMeansAreCheckedWithTheObjects) {
+  const struct {
+    std::vector<std::vector<float>> objects;
+    std::vector<float> means;  // the one stored O-type
+    const char* lines;
+  } cases[] = {
+      {{{1.0f, 2.0f}, {2.0f, 3.0f}}, {2.0e19f, 2.0f},
+       " DIMENSION 1 (CLUS1) SPANS 2.000E+19 AMONG OBJECTS AND OMEAN1\n"
+       " SQUARED DISTANCES CAN REACH 4.000E+38; OTYPE NEEDS THEM BELOW 1E+38: RESCALE IT\n"},
+      {{{1.0e-25f, 2.0f}, {2.0e-25f, 3.0f}}, {-1.0f, 2.0f},
+       " DIMENSION 1 (CLUS1) SPANS 1.000E-25 AMONG THE OBJECTS\n"
+       " SQUARED DISTANCES ALONG IT REACH ONLY 1.000E-50; OTYPE NEEDS 1.0E-24: RESCALE IT\n"},
+  };
+  for (const auto& c : cases) {
+    reset_otype();
+    isf_init();
+    put_variable_scores(c.objects, {1.0f, 1.0f});
+    Kpar kom{5, 2, 1, 999, 2, 2};
+    std::vector<std::string> names = {"A", "B"};
+    std::vector<std::int32_t> order = {1, 2};
+    std::int32_t notfound = 0;
+    MXFIL1(1, "OMEAN1", notfound, kom, names, order);
+    std::vector<float> row = c.means;
+    std::string name = "OTYPE1";
+    std::int32_t number = 1;
+    MXFIL3(row, name, number);
+    const std::size_t before = listing().size();
+    const RunResult r = run({card({{1, "   2"}, {2, "   4"}, {3, "   1"}})});
+    // The listing holds each line whole (the console cuts them at 80 characters).
+    EXPECT_TRUE(r.stopped) << c.lines;
+    const std::string out = listing().substr(before);
+    EXPECT_NE(out.find(c.lines), std::string::npos) << out;
+  }
 }
 
 }  // namespace
