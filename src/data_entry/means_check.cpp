@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "executive/errors.hpp"
 #include "io/layout.hpp"
@@ -70,22 +73,40 @@ means_check::means_check(std::string_view component, std::span<const float> mean
       centre_(means.size(), 0.0),
       sum_(means.size(), 0.0),
       squares_(means.size(), 0.0),
-      count_(means.size(), 0) {
+      count_(means.size(), 0.0) {
   for (std::size_t j = 0; j < means_.size(); ++j)
     if (std::isfinite(means_[j])) centre_[j] = means_[j];
 }
 
 void means_check::add(std::span<const float> values) {
   const std::size_t nv = means_.size();
-  for (std::size_t j = 0; j < nv; ++j) {
-    // A missing value adds +0 (the NaN of its deviation is never chosen): the totals are
-    // those of a loop that skips it, without a branch that values missing at random defeat.
-    const float v = values[j];
-    const bool present = !std::isnan(v);
-    const double d = static_cast<double>(v) - centre_[j];
-    sum_[j] += present ? d : 0.0;
-    squares_[j] += present ? d * d : 0.0;
-    count_[j] += present ? 1 : 0;
+  const float* v = values.data();
+  const double* centre = centre_.data();
+  double* __restrict sum = sum_.data();
+  double* __restrict squares = squares_.data();
+  double* __restrict count = count_.data();
+  std::size_t j = 0;
+  // A missing value adds +0 (its deviation, a NaN, is masked to +0): the totals are those of a
+  // loop that skips it, without a branch that values missing at random defeat. Two variables
+  // at a time where the processor has SSE2, with the operations of the plain loop below.
+#if defined(__SSE2__)
+  const __m128d one = _mm_set1_pd(1.0);
+  for (; j + 2 <= nv; j += 2) {
+    const __m128d x = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v + j))));
+    const __m128d present = _mm_cmpord_pd(x, x);
+    const __m128d d = _mm_and_pd(_mm_sub_pd(x, _mm_loadu_pd(centre + j)), present);
+    _mm_storeu_pd(sum + j, _mm_add_pd(_mm_loadu_pd(sum + j), d));
+    _mm_storeu_pd(squares + j, _mm_add_pd(_mm_loadu_pd(squares + j), _mm_mul_pd(d, d)));
+    _mm_storeu_pd(count + j, _mm_add_pd(_mm_loadu_pd(count + j), _mm_and_pd(one, present)));
+  }
+#endif
+  for (; j < nv; ++j) {
+    const double x = v[j];
+    const bool present = x == x;
+    const double d = present ? x - centre[j] : 0.0;
+    sum[j] += d;
+    squares[j] += d * d;
+    count[j] += present ? 1.0 : 0.0;
   }
 }
 
@@ -100,7 +121,7 @@ void means_check::ended_after_own(std::int32_t held) const {
 }
 
 double means_check::own_mean(std::size_t j) const {
-  if (count_[j] == 0) return static_cast<double>(means_[j]);
+  if (count_[j] == 0.0) return static_cast<double>(means_[j]);
   return centre_[j] + sum_[j] / count_[j];
 }
 
@@ -112,7 +133,7 @@ void means_check::finish(subject_reader& reader, std::span<float> scratch) const
 void means_check::compare_means() const {
   for (std::size_t j = 0; j < means_.size(); ++j) {
     // A variable without a present value has no mean of its own to compare.
-    if (count_[j] == 0) continue;
+    if (count_[j] == 0.0) continue;
     const double rms = std::sqrt(squares_[j] / count_[j]);
     if (!mean_is_own(means_[j], own_mean(j), rms))
       refuse_foreign_means(component_, static_cast<std::int32_t>(j + 1), own_mean(j), means_[j]);

@@ -79,7 +79,7 @@ class means_check {
   // the variable has none.
   double own_mean(std::size_t j) const;
   // The number of present values of variable j (0-based).
-  std::int32_t present(std::size_t j) const { return count_[j]; }
+  std::int32_t present(std::size_t j) const { return static_cast<std::int32_t>(count_[j]); }
 
  private:
   std::string component_;
@@ -88,7 +88,7 @@ class means_check {
   std::vector<double> centre_;   // MEANS1's mean where it is a finite number, else 0
   std::vector<double> sum_;      // deviations from the centre
   std::vector<double> squares_;  // their squares
-  std::vector<std::int32_t> count_;
+  std::vector<double> count_;    // present values, counted in double beside the totals
 };
 
 }  // namespace korvex::dsf

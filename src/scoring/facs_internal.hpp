@@ -162,6 +162,9 @@ struct facs_state {
   // range, or a weight W(k, j) / XSD(j) that single precision holds only as a subnormal number,
   // 0 or infinity (data near the ends of the range, or of a spread below 1e-38).
   std::vector<std::uint8_t> standard_units = std::vector<std::uint8_t>(max_vars, 0);
+  // deviation_rounding of each variable's XSD, set with the centres (variable_centres), so that
+  // the loop over the definers reads it rather than testing the SD each time.
+  std::vector<double> relative_rounding = std::vector<double>(max_vars, 0.0);
 
   // Work arrays of the first phase.
   std::vector<float> f = std::vector<float>(static_cast<std::size_t>(max_vars) * max_comp, 0.0f);

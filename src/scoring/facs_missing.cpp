@@ -307,7 +307,7 @@ bool replaced_composite(std::span<const float> x, std::span<const std::int32_t> 
       wkj = w;
     }
     a += absent ? 0.0f : term;
-    b += absent ? 0.0 : term_rounding(wkj, xj, d, alone, deviation_rounding(s.xsd[at(j)]));
+    b += absent ? 0.0 : term_rounding(wkj, xj, d, alone, s.relative_rounding[at(j)]);
   }
   const std::int32_t ndef = static_cast<std::int32_t>(list.size());
   const std::int32_t present = ndef - missing;
