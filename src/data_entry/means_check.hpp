@@ -78,8 +78,6 @@ class means_check {
   // The data's own mean of variable j (0-based) over its present values; MEANS1's mean where
   // the variable has none.
   double own_mean(std::size_t j) const;
-  // The number of present values of variable j (0-based).
-  std::int32_t present(std::size_t j) const { return static_cast<std::int32_t>(count_[j]); }
 
  private:
   std::string component_;

@@ -25,6 +25,10 @@ namespace korvex::facs {
 
 namespace {
 
+// The cause of a composite that does not vary, whether the correlations or the data show it.
+constexpr const char* does_not_vary =
+    ": IT DOES NOT VARY OVER THE SUBJECTS (ITS WEIGHTED VARIABLES CANCEL ONE ANOTHER).";
+
 std::string trimmed(const std::string& text) {
   return text.substr(0, static_cast<std::size_t>(last_nonblank(text)));
 }
@@ -50,31 +54,37 @@ void check_weighted_deviations() {
 }
 
 // A composite needs a variance that is positive beyond the rounding of its terms (see
-// negligible_spread); the message names the cause.
+// negligible_spread); the message names the cause. Where the correlations show a variance but
+// cannot tell it from rounding, the spread the data themselves showed decides (read_data), and
+// a second line gives that spread, the rounding bound and the remedy.
 void check_variance(std::int32_t k, float total, float size) {
   const facs_state& s = state();
   const char* cause = nullptr;
+  std::string measured;
   if (!std::isfinite(total) || !std::isfinite(size))
     cause = " (ITS WEIGHTS OR THE CORRELATION MATRIX HOLD A VALUE THAT IS NOT A FINITE NUMBER).";
   else if (!(size > 0.0f))
     cause = " (NO WEIGHTS).";
   else if (std::fabs(total) <= negligible_spread * size)
-    cause = does_not_vary.data();
+    cause = does_not_vary;
   else if (!(total > 0.0f))
     cause = " (A CORRELATION MATRIX THAT IS NOT POSITIVE SEMIDEFINITE).";
-  if (cause == nullptr) {
-    // The correlations show a variance; where they cannot tell it from rounding, the spread
-    // the data themselves showed decides (read_data).
-    refuse_unmeasurable_composite(k);
-    return;
+  else if (s.measured[at(k)] != 0 && !(s.spread[at(k)] > s.rounding[at(k)])) {
+    cause = does_not_vary;
+    measured = rounding_verdict(s.spread[at(k)], s.rounding[at(k)]) + ": " + std::string(level_remedy);
   }
-  proc_error(io::format_line("('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE',A)",
-                             {k, trimmed(s.cname[at(k)]), cause}));
+  if (cause == nullptr) return;
+  const std::string line = io::format_line(
+      "('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE',A)",
+      {k, trimmed(s.cname[at(k)]), cause});
+  if (measured.empty()) proc_error(line);
+  proc_error(line, measured);
 }
 
 void TRANS() {
   facs_state& s = state();
-  read_correlations();
+  // CORRM1 as read_data read it back after the weights (the sweep of methods 5 and 6 works
+  // on the same matrix).
   const std::vector<float>& r = r_matrix();
   check_weighted_deviations();
 

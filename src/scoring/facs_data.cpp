@@ -192,15 +192,6 @@ void variable_centres() {
   }
 }
 
-void refuse_unmeasurable_composite(std::int32_t k) {
-  const facs_state& s = state();
-  if (s.measured[at(k)] == 0 || s.spread[at(k)] > s.rounding[at(k)]) return;
-  proc_error(io::format_line("('FACS Error: COMPOSITE ',I0,' (',A,') HAS NO POSITIVE VARIANCE',A)",
-                             {k, io::trim_right(s.cname[at(k)]), does_not_vary}),
-             rounding_verdict(s.spread[at(k)], s.rounding[at(k)]) + ": " +
-                 std::string(level_remedy));
-}
-
 std::string rounding_verdict(double spread, double bound) {
   return io::format_line(
       "('ITS SPREAD,',1PE10.3,', IS WITHIN THE',1PE10.3,' THAT ROUNDING CAN LEAVE')",

@@ -84,10 +84,8 @@ inline double term_rounding(double w, float x, double d, bool alone, double rela
   const double stored = alone ? 0.0 : half_spacing(x);
   return std::fabs(w) * (stored + relative * std::fabs(d));
 }
-// The cause a refused composite's stop gives, and what a user whose composite does vary can do:
-// values stored at a high level are rounded to a spacing that can be a good part of their spread.
-inline constexpr std::string_view does_not_vary =
-    ": IT DOES NOT VARY OVER THE SUBJECTS (ITS WEIGHTED VARIABLES CANCEL ONE ANOTHER).";
+// What a user whose refused composite does vary can do: values stored at a high level are
+// rounded to a spacing that can be a good part of their spread.
 inline constexpr std::string_view level_remedy =
     "IF ITS VARIABLES DO VARY, SUBTRACT A ROUND NUMBER FROM THEM IN MTXIN1 BEFORE *DAP";
 // XMEAN stays the centre of a variable while it is the data's mean to within this share of the
@@ -210,8 +208,9 @@ void pass_decision();
 // again. The file must hold MEANS1's data: exactly NSUB subjects, each
 // variable's present values with the mean of MEANS1 (dsf::means_check); otherwise the run
 // stops before anything is stored. Keeps each variable's own mean (totalled in double about
-// MEANS1's) and extremes for variable_centres; for the complete-data pass, measures the
-// composites that must_measure picks (spread and rounding). A damaged record stops the run with
+// MEANS1's) and extremes for variable_centres; for the complete-data pass, reads CORRM1 into
+// the correlation matrix (the weights are formed, so TRANS takes it as it stands) and measures
+// the composites that must_measure picks (spread and rounding). A damaged record stops the run with
 // the message of the pass to come (`pass`: "FACS2" or "FACS3").
 void read_data(std::string_view pass);
 // The centre of every variable for the scoring passes, into centre, from what read_data kept.
@@ -221,9 +220,6 @@ void read_data(std::string_view pass);
 // Marks standard_units from the data's extremes and the weights W and zweight, which the pass
 // has set before.
 void variable_centres();
-// Stops the run when the complete-data pass measured composite k and its spread is within
-// what rounding can leave (the missing-data pass's rule), giving both figures and the remedy.
-void refuse_unmeasurable_composite(std::int32_t k);
 // "ITS SPREAD, s, IS WITHIN THE b THAT ROUNDING CAN LEAVE", the figures of a refusal.
 std::string rounding_verdict(double spread, double bound);
 // Stops the run when weighted variable j has no standard deviation of which standard scores can
